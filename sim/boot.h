@@ -1,0 +1,50 @@
+// One simulated boot: load a fresh copy of the driver module, run its entry
+// point on a machine built from the board profile, optionally install the
+// publishing trigger and call form callbacks, and report what the driver did.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "sim/board_profile.h"
+#include "sim/variable_store.h"
+
+namespace sim {
+
+struct BootOptions {
+  bool trigger = false;  // install the publishing trigger protocol after the entry point returns
+  std::vector<std::pair<uint16_t, uint16_t>> callbacks;  // (class, key) form callbacks, in order
+};
+
+struct StringRecord {
+  uint16_t formClass = 0;
+  uint16_t stringId = 0;
+  std::string label;  // from the package list; empty when the list has no such id
+  std::u16string text;
+};
+
+// One thing the platform saw the driver do, in order. kind is one of:
+// "board-register-write", "port-write", "message-box", "package-list-removed",
+// "package-list-published", "protocol-installed", "unexpected-service-call".
+struct EventRecord {
+  std::string kind;
+  std::string detail;  // human-readable, e.g. "register 0x8318 = 0x0"
+  std::vector<std::pair<std::string, uint64_t>> values;  // named numeric fields for JSON
+};
+
+struct BootReport {
+  EFI_STATUS entryStatus = 0;
+  std::vector<StringRecord> strings;  // every SetString call, in order
+  std::vector<EventRecord> events;
+  size_t poolLeaks = 0;               // pool blocks the driver left allocated
+  size_t poolLeakBytes = 0;
+};
+
+// Runs one boot of the driver against profile, with store as the NVRAM (volatile
+// variables are dropped first, as at a power cycle). Throws std::runtime_error
+// when the driver module cannot be loaded.
+BootReport RunBoot(const BoardProfile &profile, VariableStore &store, const BootOptions &options);
+
+}  // namespace sim
