@@ -2,8 +2,6 @@
 #include "core/language_variables.h"
 #include "core/setup_module.h"
 
-SetupModuleState gSetupModule;
-
 // A first boot (no LastLangCodes yet) publishes at once and creates Setup from
 // the merged defaults; later boots leave publishing to whoever installs the
 // trigger protocol, so the load itself stays short.

@@ -34,6 +34,11 @@ extern "C" EFI_STATUS EFIAPI SetupDriverEntry(EFI_HANDLE ImageHandle, EFI_SYSTEM
 VOID EFIAPI PublishSetupPackages(EFI_EVENT Event, VOID *Context);
 VOID EFIAPI PackageListCallback(EFI_HII_HANDLE HiiHandle, SetupPackageEntry *Entry);
 
+// ORs the Setup defaults of the package list HiiHandle into SetupDefaultImage. A
+// pack whose data is not exactly one SetupData (also one whose lengths contradict
+// each other) contributes nothing.
+void MergeSetupDefaults(EFI_HII_HANDLE HiiHandle);
+
 // Patches the stored Setup record from board state and stores SetupMenuCondition
 // (the tail of the entry point); returns the entry point's status.
 EFI_STATUS UpdateSetupRecords();
