@@ -20,7 +20,7 @@ FirmwareState &State() {
 
 EFI_STATUS EFIAPI AllocatePool(EFI_MEMORY_TYPE type, UINTN size, VOID **buffer) {
   FirmwareState &state = State();
-  state.allocationTypes.push_back(type);
+  EXPECT_EQ(type, EfiBootServicesData);
   if (state.failAllocations) {
     return EFI_OUT_OF_RESOURCES;
   }
@@ -36,12 +36,8 @@ EFI_STATUS EFIAPI FreePool(VOID *buffer) {
     return EFI_INVALID_PARAMETER;
   }
   std::free(buffer);
+  State().frees++;
   return EFI_SUCCESS;
-}
-
-VOID EFIAPI SetMem(VOID *buffer, UINTN size, UINT8 value) {
-  State().setMemCalls++;
-  std::memset(buffer, value, size);
 }
 
 EFI_STATUS EFIAPI CreateEvent(UINT32 type, EFI_TPL tpl, EFI_EVENT_NOTIFY notify, VOID *context, EFI_EVENT *event) {
@@ -96,7 +92,6 @@ struct SharedTables {
   SharedTables() {
     boot.AllocatePool = AllocatePool;
     boot.FreePool = FreePool;
-    boot.SetMem = SetMem;
     boot.CreateEvent = CreateEvent;
     boot.RegisterProtocolNotify = RegisterProtocolNotify;
     runtime.GetVariable = GetVariable;

@@ -32,9 +32,8 @@ struct FirmwareState {
   std::vector<FakeVariable> variables;
   std::vector<EFI_CONFIGURATION_TABLE> configurationTable;
   bool failAllocations = false;
-  std::vector<EFI_MEMORY_TYPE> allocationTypes;
   std::set<void *> pool;  // live blocks; a test ends with none
-  size_t setMemCalls = 0;
+  size_t frees = 0;
   size_t getVariableCalls = 0;
   std::function<void()> afterGetVariable;
   EFI_STATUS createEventStatus = EFI_SUCCESS;
