@@ -1,6 +1,6 @@
 // The Framework compatibility support module's EFI_LEGACY_BIOS_PROTOCOL, up to
-// GetBbsInfo (the members before it keep their slots untyped), and the BIOS Boot
-// Specification table entry it hands out.
+// GetBbsInfo (the members before it keep their slots untyped), and the BBS table
+// entry it hands out.
 #pragma once
 
 #include "uefi_base.h"

@@ -10,22 +10,22 @@ namespace {
 constexpr uint16_t kConfigAddressPort = 0xCF8;
 }  // namespace
 
-HardwareModel::HardwareModel(const HardwareSpec &spec)
-    : portValues_(spec.portValues), msrs_(spec.msrs), cpuid_(spec.cpuid), memory_(spec.memory) {
-  for (const PciFunctionSpec &function : spec.pci) {
+HardwareModel::HardwareModel(const HardwareSpec &hardware)
+    : portValues_(hardware.portValues), msrs_(hardware.msrs), cpuid_(hardware.cpuid), memory_(hardware.memory) {
+  for (const PciFunctionSpec &function : hardware.pci) {
     std::vector<uint8_t> &space = pci_[{function.bus, function.device, function.function}];
     space.assign(4096, 0);
     std::copy_n(function.config.begin(), std::min<size_t>(function.config.size(), space.size()), space.begin());
   }
   // The PCI Express base register, unless the profile's own bytes for 0:5.0 cover it.
   constexpr uint16_t kBaseRegister = 0x84;
-  bool profileSetsBase = std::any_of(spec.pci.begin(), spec.pci.end(), [](const PciFunctionSpec &f) {
+  bool profileSetsBase = std::any_of(hardware.pci.begin(), hardware.pci.end(), [](const PciFunctionSpec &f) {
     return f.bus == 0 && f.device == 5 && f.function == 0 && f.config.size() >= kBaseRegister + 4;
   });
   if (!profileSetsBase) {
     std::vector<uint8_t> &space = pci_[{0, 5, 0}];
     space.resize(4096, 0);
-    PciConfigWrite(0, 5, 0, kBaseRegister, 4, spec.pciExpressBase);
+    PciConfigWrite(0, 5, 0, kBaseRegister, 4, hardware.pciExpressBase);
   }
 }
 

@@ -43,11 +43,11 @@ TEST(Arithmetic64, ShiftModulo64ProductLowBitsAndOr) {
 }
 
 sim::PciFunctionSpec Function(uint8_t bus, uint8_t device, uint8_t function, size_t size) {
-  sim::PciFunctionSpec spec{bus, device, function, std::vector<uint8_t>(size)};
+  sim::PciFunctionSpec pci{bus, device, function, std::vector<uint8_t>(size)};
   for (size_t i = 0; i < size; i++) {
-    spec.config[i] = static_cast<uint8_t>(i * 7 + bus + device + function);
+    pci.config[i] = static_cast<uint8_t>(i * 7 + bus + device + function);
   }
-  return spec;
+  return pci;
 }
 
 TEST(PciExpressBase, ReadsDevice5Register84WithoutTheLowBits) {
@@ -58,7 +58,7 @@ TEST(PciExpressBase, ReadsDevice5Register84WithoutTheLowBits) {
   base.config[0x87] = 0xE0;
   struct Case {
     std::vector<sim::PciFunctionSpec> pci;
-    uint32_t specBase;
+    uint32_t profileBase;
     UINT32 expected;
   } cases[] = {
       {{}, 0x8000000Cu, 0x80000000u},
@@ -66,10 +66,10 @@ TEST(PciExpressBase, ReadsDevice5Register84WithoutTheLowBits) {
       {{base}, 0x80000000u, 0xE0001200u},
   };
   for (const Case &c : cases) {
-    sim::HardwareSpec spec;
-    spec.pci = c.pci;
-    spec.pciExpressBase = c.specBase;
-    sim::HardwareModel model(spec);
+    sim::HardwareSpec hardware;
+    hardware.pci = c.pci;
+    hardware.pciExpressBase = c.profileBase;
+    sim::HardwareModel model(hardware);
     std::vector<uint32_t> addressWrites;
     model.OnPortWrite([&](uint16_t port, int, uint32_t value) {
       if (port == kPciConfigAddressPort) addressWrites.push_back(value);
@@ -83,10 +83,10 @@ TEST(PciExpressBase, ReadsDevice5Register84WithoutTheLowBits) {
 // One store behind both conventions: every width through the port pair (bytes at
 // 0xCFC..0xCFF) and through the window reads what the model holds.
 TEST(PciConfiguration, PortPairAndWindowAgreeWithTheStore) {
-  sim::HardwareSpec spec;
-  spec.pciExpressBase = 0xE0000000;
-  spec.pci = {Function(0, 28, 1, 256), Function(3, 0, 0, 4096), Function(0, 31, 0, 64)};
-  sim::HardwareModel model(spec);
+  sim::HardwareSpec hardware;
+  hardware.pciExpressBase = 0xE0000000;
+  hardware.pci = {Function(0, 28, 1, 256), Function(3, 0, 0, 4096), Function(0, 31, 0, 64)};
+  sim::HardwareModel model(hardware);
   sim::ActiveHardware active(model);
   model.PciConfigWrite(0, 31, 0, 8, 2, 0x0005);
   struct Location {

@@ -9,12 +9,12 @@
 namespace {
 
 TEST(HardwareModel, UnlistedHardwareReadsItsDefault) {
-  sim::HardwareSpec spec;
-  spec.portValues = {{0x61, 0x12345678}};
-  spec.msrs = {{0xCE, 0x1A00}};
-  spec.cpuid = {{1, 0, 0x206D7, 0x00200800, 3, 4}, {4, 0, 0x11, 0, 0, 0}, {4, 1, 0x22, 0, 0, 0}};
-  spec.memory = {{0xF0000, {0x10, 0x20, 0x30}}};
-  sim::HardwareModel model(spec);
+  sim::HardwareSpec hardware;
+  hardware.portValues = {{0x61, 0x12345678}};
+  hardware.msrs = {{0xCE, 0x1A00}};
+  hardware.cpuid = {{1, 0, 0x206D7, 0x00200800, 3, 4}, {4, 0, 0x11, 0, 0, 0}, {4, 1, 0x22, 0, 0, 0}};
+  hardware.memory = {{0xF0000, {0x10, 0x20, 0x30}}};
+  sim::HardwareModel model(hardware);
   sim::ActiveHardware active(model);
 
   EXPECT_EQ(PortRead8(0x61), 0x78);
@@ -103,9 +103,9 @@ TEST(ActiveHardware, NestingRestoresAndNoBindingReadsAllOnes) {
 }
 
 TEST(HardwareModel, ConfigDataPortsAreOrdinaryWithoutTheEnableBit) {
-  sim::HardwareSpec spec;
-  spec.pci = {{0, 0, 0, std::vector<uint8_t>(64, 0x42)}};
-  sim::HardwareModel model(spec);
+  sim::HardwareSpec hardware;
+  hardware.pci = {{0, 0, 0, std::vector<uint8_t>(64, 0x42)}};
+  sim::HardwareModel model(hardware);
   sim::ActiveHardware active(model);
   PortWrite32(0xCF8, 0x00000000);
   EXPECT_EQ(PortRead32(0xCFC), 0xFFFFFFFFu);
