@@ -16,6 +16,7 @@ namespace sim {
 struct BootOptions {
   bool trigger = false;  // install the publishing trigger protocol after the entry point returns
   std::vector<std::pair<uint16_t, uint16_t>> callbacks;  // (class, key) form callbacks, in order
+  std::string driverModule;  // the module to load; empty: $SETUP_DRIVER_MODULE, else the one built
 };
 
 struct StringRecord {
