@@ -26,9 +26,11 @@ struct StringRecord {
   std::u16string text;
 };
 
-// One thing the platform saw the driver do, in order. kind is one of:
-// "board-register-write", "port-write", "message-box", "package-list-removed",
-// "package-list-published", "protocol-installed", "unexpected-service-call".
+// One thing the platform saw the driver do, in order. kind is one of the kinds
+// listed in docs/simulated-machine.md: "board-register-write", "port-write",
+// "message-box", "package-list-published", "package-list-removed",
+// "string-rejected", "protocol-installed", "form-callback", "callback-skipped",
+// "unexpected-service-call", "pool-free-invalid", "tpl-misuse".
 struct EventRecord {
   std::string kind;
   std::string detail;  // human-readable, e.g. "register 0x8318 = 0x0"

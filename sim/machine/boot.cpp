@@ -2,6 +2,8 @@
 // driver image, entry point, later installs, then the menu browser's callbacks.
 #include "sim/boot.h"
 
+#include "sim/hardware/hardware_model.h"
+#include "sim/machine/board_hardware.h"
 #include "sim/machine/driver_module.h"
 #include "sim/machine/machine.h"
 
@@ -13,6 +15,8 @@ BootReport RunBoot(const BoardProfile &profile, VariableStore &store, const Boot
   // every event pointing into the module) is gone.
   DriverModule module(options.driverModule.empty() ? DriverModule::DefaultPath() : options.driverModule);
   Machine machine(profile, store);
+  std::unique_ptr<HardwareModel> hardware = BuildBoardHardware(profile, machine.Log());
+  ActiveHardware boundHardware(*hardware);
 
   BootReport report;
   report.entryStatus = module.Entry()(machine.ImageHandle(), machine.SystemTable());

@@ -2,7 +2,8 @@
 // tables as the setup driver does (deferred publishing on the trigger
 // protocol, a package-list callback, form callbacks, variables) and leaves
 // traces the tests read: a load counter in module state, one leaked pool
-// block and one stray service call.
+// block, one stray service call and a few port writes.
+#include "driver/platform/hardware_access.h"
 #include "driver/uefi/setup_platform_protocols.h"
 #include "driver/uefi/uefi_tables.h"
 
@@ -71,6 +72,9 @@ extern "C" EFI_STATUS EFIAPI SetupDriverEntry(EFI_HANDLE image, EFI_SYSTEM_TABLE
   VOID *leaked = nullptr;
   gBs->AllocatePool(EfiBootServicesData, 40, &leaked);
   gBs->Stall(1);
+  PortWrite8(0x80, 0x5A);  // a POST code
+  PortWrite8(0x70, 0x0E);  // a port the platform does not watch
+  PortWrite8(0xB2, 0xF1);  // a software SMI
 
   EFI_EVENT event = nullptr;
   VOID *registration = nullptr;
