@@ -39,7 +39,7 @@ struct EventRecord {
 
 struct BootReport {
   EFI_STATUS entryStatus = 0;
-  std::vector<StringRecord> strings;  // every SetString call, in order
+  std::vector<StringRecord> strings;  // every SetString call the string service accepted, in order
   std::vector<EventRecord> events;
   size_t poolLeaks = 0;               // pool blocks the driver left allocated
   size_t poolLeakBytes = 0;

@@ -108,8 +108,16 @@ void Machine::CallFormCallback(uint16_t formClass, uint16_t key) {
   FormCallbackInstance *instance = list->formCallback;
   const EFI_STATUS status = instance->Form.Callback(&instance->Form, key, nullptr, nullptr);
   log_.AddValue(record, "status", status);
+  CheckTplRestored("the form callback");
 }
 
 void Machine::ReportUnexpectedCall(const char *member) { log_.Record("unexpected-service-call", member); }
+
+void Machine::CheckTplRestored(const char *after) {
+  if (events_.Current() == TPL_APPLICATION) return;
+  log_.Record("tpl-misuse", std::string("TPL still raised after ") + after,
+              {{"current", events_.Current()}, {"requested", TPL_APPLICATION}});
+  events_.Restore(TPL_APPLICATION);
+}
 
 }  // namespace sim

@@ -59,6 +59,9 @@ class Machine {
   void CallFormCallback(uint16_t formClass, uint16_t key);
 
   void ReportUnexpectedCall(const char *member);
+  // The driver must return to its caller at the TPL it was called at; when it
+  // did not, logs "tpl-misuse" naming the call and restores TPL_APPLICATION.
+  void CheckTplRestored(const char *after);
 
  private:
   void InstallLogged(const EFI_GUID &protocol, VOID *interface, const char *name);

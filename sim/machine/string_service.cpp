@@ -24,13 +24,18 @@ EFI_STATUS EFIAPI PublishPackageLists(EFI_HANDLE, UINTN count, SetupPackageEntry
   return EFI_SUCCESS;
 }
 
+const char *RejectionReason(const PublishedList *list, const CHAR16 *text) {
+  if (list == nullptr) return "unknown handle";
+  if (text == nullptr) return "null text";
+  return "no such string id in the package list";
+}
+
 EFI_STATUS EFIAPI SetString(EFI_HII_HANDLE handle, UINT16 stringId, const CHAR16 *text) {
   Machine &machine = Machine::Current();
   const EFI_STATUS status = machine.Hii().SetString(handle, stringId, text);
   if (EfiError(status)) {
     const PublishedList *list = machine.Hii().Find(handle);
-    machine.Log().Record("string-rejected",
-                         list == nullptr ? "unknown handle" : text == nullptr ? "null text" : "no such string id",
+    machine.Log().Record("string-rejected", RejectionReason(list, text),
                          {{"class", list != nullptr ? list->spec->formClass : 0},
                           {"handle", handle},
                           {"stringId", stringId},

@@ -27,6 +27,15 @@ EFI_STATUS EFIAPI UnusedFormCallback(EFI_FORM_CALLBACK_PROTOCOL *, UINT16, EFI_I
   return EFI_SUCCESS;
 }
 
+EFI_BOOT_SERVICES *gRaisingBs;
+
+// A faulty form callback: it raises the TPL and returns without restoring it.
+EFI_STATUS EFIAPI RaisingFormCallback(EFI_FORM_CALLBACK_PROTOCOL *, UINT16, EFI_IFR_DATA_ARRAY *,
+                                      EFI_HII_CALLBACK_PACKET **) {
+  gRaisingBs->RaiseTPL(TPL_NOTIFY);
+  return EFI_UNSUPPORTED;
+}
+
 class HiiTest : public ::testing::Test {
  protected:
   void SetUp() override { gPublished = &published_; }
@@ -182,6 +191,25 @@ TEST_F(HiiTest, DefaultImageFailures) {
   EXPECT_EQ(list, nullptr);
   EXPECT_EQ(hii_->GetDefaultImage(hii_, 0x7777, 1, &list), EFI_INVALID_PARAMETER);
   EXPECT_EQ(hii_->GetDefaultImage(hii_, table_[0].HiiHandle, 1, nullptr), EFI_INVALID_PARAMETER);
+}
+
+TEST_F(HiiTest, FormCallbackRunsForThePublishedListOfItsClass) {
+  PublishAll();
+  gRaisingBs = bs_;
+  instances_[0].Form.Callback = RaisingFormCallback;
+  machine_.CallFormCallback(1, 0x3B);
+  const std::vector<EventRecord> &events = machine_.Log().Events();
+  ASSERT_GE(events.size(), 2u);
+  const EventRecord &call = events[events.size() - 2];
+  EXPECT_EQ(call.kind, "form-callback");
+  EXPECT_EQ(ValueOf(call, "class"), 1u);
+  EXPECT_EQ(ValueOf(call, "key"), 0x3Bu);
+  EXPECT_EQ(ValueOf(call, "status"), EFI_UNSUPPORTED);
+  EXPECT_EQ(events.back().kind, "tpl-misuse");
+  EXPECT_EQ(machine_.Events().Current(), TPL_APPLICATION);
+
+  machine_.CallFormCallback(2, 1);  // no list of class 2 on this board
+  EXPECT_EQ(machine_.Log().Events().back().kind, "callback-skipped");
 }
 
 }  // namespace
