@@ -2,6 +2,7 @@
 // Loading checks every field and fails loudly; saving replaces the file
 // atomically so that a failed or interrupted save keeps the previous store.
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -150,7 +151,9 @@ void VariableStore::Save(const std::string &path) const {
   int fd = ::mkstemp(temporary.data());
   if (fd < 0) Fail(path, std::string("cannot create a temporary file: ") + std::strerror(errno));
   SaveFailure failure;
-  if (!WriteAll(fd, text)) {
+  if (::fchmod(fd, 0644) != 0) {  // mkstemp makes the file private; the store is an ordinary file
+    failure.Note("cannot set the new file's permissions");
+  } else if (!WriteAll(fd, text)) {
     failure.Note("cannot write the new file");
   } else if (::fsync(fd) != 0) {
     failure.Note("cannot flush the new file");

@@ -82,14 +82,6 @@ TEST(BootTest, TriggerReleasesPublishingBeforeTheFormCallbacks) {
             2);
 }
 
-TEST(BootTest, WithoutTheTriggerNothingIsPublished) {
-  VariableStore store;
-  BootReport report = RunBoot(TestProfile(), store, FakeDriver(false, {{1, 7}}));
-  EXPECT_TRUE(report.strings.empty());
-  EXPECT_FALSE(HasEvent(report.events, "package-list-published", ""));
-  EXPECT_TRUE(HasEvent(report.events, "callback-skipped", ""));
-}
-
 TEST(BootTest, LateStringServiceArrivesAfterTheTrigger) {
   BoardProfile profile = TestProfile();
   profile.protocols.stringService = Install::AfterPublishing;

@@ -234,20 +234,5 @@ TEST(MachineTest, ProtocolsAppearWhenTheProfileSays) {
   EXPECT_TRUE(HasEvent(machine.Log().Events(), "protocol-installed", "BoardRegisterProtocol"));
 }
 
-TEST(MachineTest, RuntimeVariableServicesReachTheStore) {
-  VariableStore store;
-  Machine machine(TestProfile(), store);
-  EFI_RUNTIME_SERVICES *rt = machine.SystemTable()->RuntimeServices;
-  EFI_GUID guid = kSetupVariableGuid;
-  uint8_t data[3] = {7, 8, 9};
-  EXPECT_EQ(rt->SetVariable(const_cast<CHAR16 *>(u"Setup"), &guid, kAttrNvBsRt, sizeof data, data), EFI_SUCCESS);
-  ASSERT_NE(store.Find(u"Setup", kSetupVariableGuid), nullptr);
-  UINTN size = 0;
-  UINT32 attributes = 0;
-  EXPECT_EQ(rt->GetVariable(const_cast<CHAR16 *>(u"Setup"), &guid, &attributes, &size, nullptr), EFI_BUFFER_TOO_SMALL);
-  EXPECT_EQ(size, 3u);
-  EXPECT_EQ(attributes, kAttrNvBsRt);
-}
-
 }  // namespace
 }  // namespace sim

@@ -171,32 +171,6 @@ TEST_F(ProtocolDatabaseTest, NotifyMayCloseItsOwnEvent) {
   EXPECT_EQ(machine_.Events().OpenEvents(), 0u);
 }
 
-TEST_F(ProtocolDatabaseTest, CreateEventChecksNotifyParameters) {
-  struct Case {
-    const char *what;
-    UINT32 type;
-    EFI_TPL tpl;
-    EFI_EVENT_NOTIFY notify;
-    bool withEvent;
-    EFI_STATUS status;
-  };
-  const Case cases[] = {
-      {"notify signal at TPL_CALLBACK", EVT_NOTIFY_SIGNAL, TPL_CALLBACK, ProbeNotify, true, EFI_SUCCESS},
-      {"no notify function", EVT_NOTIFY_SIGNAL, TPL_CALLBACK, nullptr, true, EFI_INVALID_PARAMETER},
-      {"notify at TPL_APPLICATION", EVT_NOTIFY_SIGNAL, TPL_APPLICATION, ProbeNotify, true, EFI_INVALID_PARAMETER},
-      {"signal and wait together", EVT_NOTIFY_SIGNAL | EVT_NOTIFY_WAIT, TPL_CALLBACK, ProbeNotify, true,
-       EFI_INVALID_PARAMETER},
-      {"no event pointer", EVT_NOTIFY_SIGNAL, TPL_CALLBACK, ProbeNotify, false, EFI_INVALID_PARAMETER},
-      {"plain event", 0, 0, nullptr, true, EFI_SUCCESS},
-  };
-  for (const Case &c : cases) {
-    SCOPED_TRACE(c.what);
-    EFI_EVENT event = nullptr;
-    EXPECT_EQ(bs_->CreateEvent(c.type, c.tpl, c.notify, nullptr, c.withEvent ? &event : nullptr), c.status);
-  }
-  EXPECT_EQ(bs_->CloseEvent(&interfaceA1_), EFI_INVALID_PARAMETER);
-}
-
 TEST_F(ProtocolDatabaseTest, TplMisuseIsLogged) {
   const EFI_TPL old = bs_->RaiseTPL(TPL_NOTIFY);
   EXPECT_EQ(bs_->RaiseTPL(TPL_CALLBACK), TPL_NOTIFY);  // lowering through RaiseTPL

@@ -227,14 +227,11 @@ TEST(VariableStoreTest, MalformedFilesFailNamingTheFileAndTheFault) {
       {"missing data", head + good.substr(0, good.size() - 2) + "}]}", "variable 0 has no \"data\""},
       {"odd hex", head + good + R"("data": "010"}]})", "\"data\""},
       {"bad hex digit", head + good + R"("data": "0g"}]})", "\"data\""},
-      {"no data bytes", head + good + R"("data": ""}]})", "\"data\""},
       {"bad guid", head + R"({"name": "A", "guid": "EC87D643-EBA4", "attributes": 7, "data": "00"}]})", "\"guid\""},
       {"empty name", head + R"({"name": "", "guid": "EC87D643-EBA4-4BB5-A1E5-3F3E36B20DA9", "attributes": 7,
           "data": "00"}]})", "\"name\""},
       {"volatile", head + R"({"name": "A", "guid": "EC87D643-EBA4-4BB5-A1E5-3F3E36B20DA9", "attributes": 6,
           "data": "00"}]})", "\"attributes\""},
-      {"negative attributes", head + R"({"name": "A", "guid": "EC87D643-EBA4-4BB5-A1E5-3F3E36B20DA9",
-          "attributes": -1, "data": "00"}]})", "\"attributes\""},
       {"repeated", head + good + R"("data": "00"}, )" + good + R"("data": "01"}]})", "variable 1 repeats"},
   };
   TempFolder folder;
