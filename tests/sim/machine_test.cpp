@@ -53,7 +53,11 @@ TEST(MachineTest, TablesComeFromTheProfileAndHaveNoNullMember) {
 
   ASSERT_EQ(st->NumberOfTableEntries, 2u);
   EXPECT_EQ(0, std::memcmp(&st->ConfigurationTable[0].VendorGuid, &kHobListGuid, sizeof(EFI_GUID)));
-  const auto *hob = static_cast<const uint8_t *>(st->ConfigurationTable[0].VendorTable);
+  const auto *list = static_cast<const uint8_t *>(st->ConfigurationTable[0].VendorTable);
+  EFI_HOB_GENERIC_HEADER handoff;
+  std::memcpy(&handoff, list, sizeof handoff);
+  EXPECT_EQ(handoff.HobType, EFI_HOB_TYPE_HANDOFF);  // walkers start from the list's first HOB and skip it
+  const uint8_t *hob = list + handoff.HobLength;
   EXPECT_EQ(0, std::memcmp(hob, TestProfile().hobs[0].bytes.data(), 24));  // the profile's HOB, byte for byte
   EFI_HOB_GENERIC_HEADER end;
   std::memcpy(&end, hob + 24, sizeof end);
