@@ -1,6 +1,6 @@
 #include "sim/profile/byte_layout.h"
 
-#include <cctype>
+#include "sim/machine/hex_text.h"
 
 namespace sim {
 namespace {
@@ -13,11 +13,10 @@ std::vector<uint8_t> ReadHex(const JsonField &field) {
       ++i;
       continue;
     }
-    if (i + 1 >= text.size() || !std::isxdigit(static_cast<unsigned char>(text[i])) ||
-        !std::isxdigit(static_cast<unsigned char>(text[i + 1]))) {
-      field.Expected("hex bytes, two digits each");
-    }
-    bytes.push_back(static_cast<uint8_t>(std::stoul(text.substr(i, 2), nullptr, 16)));
+    const int high = HexDigitValue(text[i]);
+    const int low = i + 1 < text.size() ? HexDigitValue(text[i + 1]) : -1;
+    if (high < 0 || low < 0) field.Expected("hex bytes, two digits each");
+    bytes.push_back(static_cast<uint8_t>(high * 16 + low));
     i += 2;
   }
   return bytes;

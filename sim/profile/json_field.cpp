@@ -4,8 +4,9 @@
 #include <set>
 #include <stdexcept>
 
-#include "sim/profile/guid_text.h"
-#include "sim/profile/text_encoding.h"
+#include "sim/machine/guid_text.h"
+#include "sim/machine/utf16_text.h"
+#include "sim/profile/number_text.h"
 
 namespace sim {
 namespace {
@@ -28,23 +29,6 @@ std::string ChildPath(const ParseFrame &frame) {
 
 void ElementDone(std::vector<ParseFrame> &frames) {
   if (!frames.empty() && frames.back().array) ++frames.back().index;
-}
-
-// Decimal or 0x-prefixed hexadecimal, nothing else; nullopt on overflow.
-std::optional<uint64_t> ParseNumberText(const std::string &text) {
-  const bool hex = text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
-  const size_t start = hex ? 2 : 0;
-  if (text.size() == start) return std::nullopt;
-  const uint64_t base = hex ? 16 : 10;
-  uint64_t value = 0;
-  for (size_t i = start; i < text.size(); ++i) {
-    const auto c = static_cast<unsigned char>(text[i]);
-    if (hex ? !std::isxdigit(c) : !std::isdigit(c)) return std::nullopt;
-    const uint64_t digit = std::isdigit(c) ? c - '0' : std::toupper(c) - 'A' + 10;
-    if (value > (UINT64_MAX - digit) / base) return std::nullopt;
-    value = value * base + digit;
-  }
-  return value;
 }
 
 std::string Hex(uint64_t value) {
@@ -161,7 +145,7 @@ std::u16string JsonField::Text() const {
 }
 
 EFI_GUID JsonField::Guid() const {
-  const std::optional<EFI_GUID> guid = value_->is_string() ? ParseGuid(String()) : std::nullopt;
+  const std::optional<EFI_GUID> guid = value_->is_string() ? GuidFromText(String()) : std::nullopt;
   if (!guid) Expected("a GUID such as \"EC87D643-EBA4-4BB5-A1E5-3F3E36B20DA9\"");
   return *guid;
 }

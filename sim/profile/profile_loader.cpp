@@ -1,6 +1,7 @@
 #include "sim/profile/profile_loader.h"
 
 #include <cstring>
+#include <limits>
 #include <stdexcept>
 
 #include "sim/profile/builtin_files.h"
@@ -43,6 +44,16 @@ json ResolveExtends(json document, const std::string &source, int depth) {
   return merged;
 }
 
+// A map whose names and values are numbers, each range-checked against its type.
+template <typename Key, typename Value>
+void ReadNumberMap(const std::optional<JsonField> &field, const std::string &keyWhat, std::map<Key, Value> &out) {
+  if (!field) return;
+  for (const JsonField &member : field->Members()) {
+    out[static_cast<Key>(member.KeyNumber(std::numeric_limits<Key>::max(), keyWhat))] =
+        static_cast<Value>(member.Unsigned(std::numeric_limits<Value>::max()));
+  }
+}
+
 Install ReadInstall(const JsonField &field) {
   static const struct {
     const char *name;
@@ -83,12 +94,7 @@ BoardProtocolsSpec ReadProtocols(const JsonField &field) {
     if (const auto member = object.Optional(timing.name)) timing.install = ReadInstall(*member);
   }
   object.Read("board_condition", protocols.boardCondition);
-  if (const auto registers = object.Optional("board_registers")) {
-    for (const JsonField &member : registers->Members()) {
-      protocols.boardRegisters[static_cast<uint32_t>(member.KeyNumber(UINT32_MAX, "a register number"))] =
-          member.Unsigned(UINT64_MAX);
-    }
-  }
+  ReadNumberMap(object.Optional("board_registers"), "a register number", protocols.boardRegisters);
   return protocols;
 }
 
@@ -242,19 +248,10 @@ std::vector<MemoryRegionSpec> ReadMemory(const JsonField &field) {
 HardwareSpec ReadHardware(const JsonField &field) {
   const JsonObject object = field.Fields({"ports", "pci", "pci_express_base", "msrs", "cpuid", "memory"});
   HardwareSpec hardware;
-  if (const auto ports = object.Optional("ports")) {
-    for (const JsonField &member : ports->Members()) {
-      hardware.portValues[static_cast<uint16_t>(member.KeyNumber(UINT16_MAX, "a port number"))] =
-          static_cast<uint32_t>(member.Unsigned(UINT32_MAX));
-    }
-  }
+  ReadNumberMap(object.Optional("ports"), "a port number", hardware.portValues);
   if (const auto pci = object.Optional("pci")) hardware.pci = ReadPci(*pci);
   object.Read("pci_express_base", hardware.pciExpressBase);
-  if (const auto msrs = object.Optional("msrs")) {
-    for (const JsonField &member : msrs->Members()) {
-      hardware.msrs[static_cast<uint32_t>(member.KeyNumber(UINT32_MAX, "an MSR number"))] = member.Unsigned(UINT64_MAX);
-    }
-  }
+  ReadNumberMap(object.Optional("msrs"), "an MSR number", hardware.msrs);
   if (const auto cpuid = object.Optional("cpuid")) hardware.cpuid = ReadCpuid(*cpuid);
   if (const auto memory = object.Optional("memory")) hardware.memory = ReadMemory(*memory);
   return hardware;
