@@ -108,8 +108,15 @@ std::vector<VariableSpec> ReadVariables(const JsonField &field) {
       object.Optional("name")->Expected("a name without zero characters");
     }
     variable.guid = object.Required("guid").Guid();
-    variable.attributes = static_cast<uint32_t>(object.Required("attributes").Unsigned(UINT32_MAX));
-    variable.data = ReadBytes(object.Required("data"), kLargestVariable);
+    // Only these survive the power cycle that starts every boot and the NVRAM file between boots.
+    const JsonField attributes = object.Required("attributes");
+    variable.attributes = static_cast<uint32_t>(attributes.Unsigned(UINT32_MAX));
+    if (variable.attributes != 3 && variable.attributes != 7) {
+      attributes.Expected("3 or 7 (non-volatile with boot-service access, and runtime access for 7)");
+    }
+    const JsonField data = object.Required("data");
+    variable.data = ReadBytes(data, kLargestVariable);
+    if (variable.data.empty()) data.Fail("a variable holds at least one byte");
     for (const VariableSpec &other : variables) {
       if (other.name == variable.name && std::memcmp(&other.guid, &variable.guid, sizeof(EFI_GUID)) == 0) {
         element.Fail("a second variable with the same name and GUID");

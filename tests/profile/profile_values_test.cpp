@@ -43,9 +43,8 @@ TEST(ProfileValues, ByteStringForms) {
   };
   for (const auto &test : cases) {
     SCOPED_TRACE(test.data);
-    const BoardProfile profile = Load(std::string(R"({"variables": [{"name": "V", "guid": ")") + kSetupGuid +
-                                      R"(", "attributes": 7, "data": )" + test.data + "}]}");
-    EXPECT_EQ(profile.variables.at(0).data, test.bytes);
+    const BoardProfile profile = Load(std::string(R"({"hardware": {"memory": [{"base": 0, "data": )") + test.data + "}]}}");
+    EXPECT_EQ(profile.hardware.memory.at(0).bytes, test.bytes);
   }
 }
 
