@@ -1,6 +1,7 @@
 #include "sim/profile/json_field.h"
 
 #include <cctype>
+#include <cstdio>
 #include <set>
 #include <stdexcept>
 
