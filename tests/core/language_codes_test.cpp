@@ -9,102 +9,60 @@
 
 namespace {
 
-TEST(Iso639ToRfc4646, LooksUpTheFirstThreeBytes) {
+TEST(LanguagePairs, ConvertOnlyExactPairs) {
   struct Case {
-    const char *code;
-    const char *tag;  // null: no pair
-  } cases[] = {
-      {"eng", "en-US"}, {"engX", "en-US"},  // only three bytes count
-      {"fra", nullptr}, {"ENG", nullptr},   {"en\0", nullptr},
-  };
-  for (const Case &c : cases) {
+    const char *from;
+    const char *to;  // null: no pair
+  } toTag[] = {{"eng", "en-US"}, {"engX", "en-US"}, {"fra", nullptr}, {"ENG", nullptr}},
+    toCode[] = {{"en-US", "eng"}, {"en-US-x", nullptr}, {"en", nullptr}, {"", nullptr}};
+  for (const Case &c : toTag) {
     UINTN size = 99;
-    const CHAR8 *tag = Iso639ToRfc4646(c.code, &size);
-    if (c.tag == nullptr) {
-      EXPECT_EQ(tag, nullptr) << c.code;
-      EXPECT_EQ(size, 99u) << "size untouched without a pair: " << c.code;
-    } else {
-      ASSERT_NE(tag, nullptr) << c.code;
-      EXPECT_STREQ(tag, c.tag);
-      EXPECT_EQ(size, std::strlen(c.tag) + 1);
-    }
+    const CHAR8 *tag = Iso639ToRfc4646(c.from, &size);
+    EXPECT_EQ(tag ? std::optional<std::string>(tag) : std::nullopt,
+              c.to ? std::optional<std::string>(c.to) : std::nullopt) << c.from;
+    EXPECT_EQ(size, c.to ? std::strlen(c.to) + 1 : 99u) << c.from;
+  }
+  for (const Case &c : toCode) {
+    UINTN size = 99;
+    const CHAR8 *code = Rfc4646ToIso639(c.from, &size);
+    EXPECT_EQ(code ? std::optional<std::string>(std::string(code, 3)) : std::nullopt,
+              c.to ? std::optional<std::string>(c.to) : std::nullopt) << c.from;
+    EXPECT_EQ(size, c.to ? 3u : 99u) << c.from;
   }
   EXPECT_EQ(Iso639ToRfc4646(nullptr, nullptr), nullptr);
-  EXPECT_STREQ(Iso639ToRfc4646("eng", nullptr), "en-US");
-}
-
-TEST(Rfc4646ToIso639, MatchesTheWholeTag) {
-  struct Case {
-    const char *tag;
-    const char *code;
-  } cases[] = {
-      {"en-US", "eng"}, {"en-US-x", nullptr}, {"en", nullptr}, {"", nullptr}, {"fr-FR", nullptr},
-  };
-  for (const Case &c : cases) {
-    UINTN size = 99;
-    const CHAR8 *code = Rfc4646ToIso639(c.tag, &size);
-    if (c.code == nullptr) {
-      EXPECT_EQ(code, nullptr) << c.tag;
-      EXPECT_EQ(size, 99u) << c.tag;
-    } else {
-      ASSERT_NE(code, nullptr) << c.tag;
-      EXPECT_EQ(std::string(code, 3), c.code);
-      EXPECT_EQ(size, 3u);
-    }
-  }
   EXPECT_EQ(Rfc4646ToIso639(nullptr, nullptr), nullptr);
-}
-
-// The list conversion sizes its buffer by kRfc4646ListBytesPerCode per code.
-TEST(LanguagePairTable, EveryTagFitsItsListRoom) {
-  size_t pairs = 0;
-  for (; LanguagePairTable.Iso639Codes[pairs] != nullptr; ++pairs) {
-    ASSERT_NE(LanguagePairTable.Rfc4646Tags[pairs], nullptr) << "lists are parallel";
-    EXPECT_EQ(std::strlen(LanguagePairTable.Iso639Codes[pairs]), 3u);
-    EXPECT_LT(std::strlen(LanguagePairTable.Rfc4646Tags[pairs]) + 1, kRfc4646ListBytesPerCode);
+  // The list conversion sizes its buffer by this room per code.
+  for (size_t i = 0; LanguagePairTable.Rfc4646Tags[i] != nullptr; ++i) {
+    EXPECT_LT(std::strlen(LanguagePairTable.Rfc4646Tags[i]) + 1, kRfc4646ListBytesPerCode);
   }
-  EXPECT_EQ(LanguagePairTable.Rfc4646Tags[pairs], nullptr) << "lists are parallel";
 }
 
 TEST(Iso639ListToRfc4646List, ConvertsWholeGroupsWithPairs) {
   struct Case {
     std::string codes;
-    std::optional<std::string> list;  // with its terminator; nullopt: null result
+    std::optional<std::string> list;  // with its terminator
     std::optional<UINTN> size;        // nullopt: size untouched
+    bool failAllocation;
   } cases[] = {
-      {"eng", std::string("en-US\0", 6), 6},
-      {"engfra", std::string("en-US\0", 6), 6},   // fra has no pair
-      {"fraeng", std::string("en-US\0", 6), 6},
-      {"engeng", std::string("en-US;en-US\0", 12), 12},
-      {"engf", std::string("en-US\0", 6), 6},     // only whole groups
-      {"fraen", std::nullopt, 0},                // nothing converts
-      {"fra", std::nullopt, 0},
-      {"en", std::nullopt, std::nullopt},        // shorter than one code
-      {std::string("\0eng", 4), std::nullopt, std::nullopt},
+      {"eng", std::string("en-US\0", 6), 6, false},
+      {"engfra", std::string("en-US\0", 6), 6, false},  // fra has no pair
+      {"engeng", std::string("en-US;en-US\0", 12), 12, false},
+      {"engf", std::string("en-US\0", 6), 6, false},    // only whole groups
+      {"fraen", std::nullopt, 0, false},               // nothing converts
+      {"en", std::nullopt, std::nullopt, false},       // shorter than one code
+      {std::string("\0eng", 4), std::nullopt, std::nullopt, false},
+      {"eng", std::nullopt, std::nullopt, true},
   };
-  FakeBootServices boot;
   for (const Case &c : cases) {
+    FakeBootServices boot;
+    boot.failAllocations = c.failAllocation;
     UINTN size = 99;
     CHAR8 *list = Iso639ListToRfc4646List(c.codes.data(), c.codes.size(), &size);
-    if (c.list) {
-      ASSERT_NE(list, nullptr) << c.codes;
-      EXPECT_EQ(std::string(list, size), *c.list) << c.codes;
-      gBS->FreePool(list);
-    } else {
-      EXPECT_EQ(list, nullptr) << c.codes;
-    }
+    EXPECT_EQ(list ? std::optional<std::string>(std::string(list, size)) : std::nullopt, c.list) << c.codes;
     EXPECT_EQ(size, c.size.value_or(99)) << c.codes;
+    if (list) gBS->FreePool(list);
     EXPECT_EQ(boot.OutstandingBlocks(), 0u) << c.codes;
   }
-  EXPECT_EQ(Iso639ListToRfc4646List(nullptr, 3, nullptr), nullptr);
-}
-
-TEST(Iso639ListToRfc4646List, FailedAllocationYieldsNoList) {
-  FakeBootServices boot;
-  boot.failAllocations = true;
-  UINTN size = 99;
-  EXPECT_EQ(Iso639ListToRfc4646List("eng", 3, &size), nullptr);
-  EXPECT_EQ(size, 99u);
 }
 
 }  // namespace
