@@ -51,6 +51,7 @@ const CHAR8 *PairedCode(const LanguageValue &Tag) {
   return nullptr;
 }
 
+// Code, when given, holds three bytes.
 bool SameCode(const LanguageValue &Value, const CHAR8 *Code) {
   return Value.Data != nullptr && Code != nullptr && Value.Size >= kCodeLength && AsciiEqual3(Code, Value.Data);
 }
@@ -102,7 +103,8 @@ void ReconcileBoth(const LanguageValue &Lang, const LanguageValue &PlatformLang)
   }
   LanguageValue LastLang = ReadLanguageValue(u"LastLang", &kSetupVariableGuid);
   if (!Unreadable(LastLang)) {
-    if (LastLang.Data != nullptr && LastLang.Size >= kCodeLength && SameCode(Lang, LastLang.Data)) {
+    const CHAR8 *LastCode = LastLang.Size >= kCodeLength ? LastLang.Data : nullptr;
+    if (SameCode(Lang, LastCode)) {
       StoreCode(PlatformCode);
     } else {
       FollowLang(Lang);
