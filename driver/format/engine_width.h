@@ -1,6 +1,6 @@
 // What differs between the 8-bit and the 16-bit engine: the engine's own variadic form
-// (used for nested calls), its upper-casing, the text of the other width ("%S") and the
-// engine's copies of its fixed format texts.
+// (used for nested calls), the text of the other width ("%S") and the engine's copy of
+// its fixed format text.
 #pragma once
 
 #include "format/format.h"
@@ -12,14 +12,12 @@ template <>
 struct EngineWidth<CHAR8> {
   using OtherChar = CHAR16;
   static constexpr auto Format = &FormatAscii;
-  static constexpr auto UpperCase = &UpperCaseAscii;
 };
 
 template <>
 struct EngineWidth<CHAR16> {
   using OtherChar = CHAR8;
   static constexpr auto Format = &FormatWide;
-  static constexpr auto UpperCase = &UpperCaseWide;
 };
 
 template <typename Char, UINTN kLength>
@@ -37,12 +35,6 @@ constexpr FormatText<Char, kLength> InWidth(const char (&Narrow)[kLength]) {
   return Result;
 }
 
-template <typename Char>
-constexpr auto kGuidLayout = InWidth<Char>("%08x-%04x-%04x-%02x%02x-%02x%02x%02x%02x%02x%02x");
-
-// Status names are 8-bit text in both engines, and "%a" reads 8-bit text in both.
-template <typename Char>
-constexpr auto kStatusNameLayout = InWidth<Char>("%a");
-
+// "Status Code" is 8-bit text in both engines, and "%a" reads 8-bit text in both.
 template <typename Char>
 constexpr auto kStatusCodeLayout = InWidth<Char>("%a(%08x)");

@@ -3,34 +3,57 @@
 #pragma once
 
 #include "format/guid_status.h"
+#include "format/parse_integer.h"
 
 // Pads in front of the whole text, sign included (%05d of -42 gives 00-42).
 template <typename Char>
-void RenderInteger(FormatSink<Char> &Sink, INT64 Value, UINT32 Base, bool Long, bool Upper, UINT32 Width,
-                   Char Pad) {
-  CHAR8 Scratch[kDigitScratchSize];
-  UINT32 Length = static_cast<UINT32>(ValueToReversedDigits(Value, Scratch, Base, Long) - Scratch + 1);
-  for (; Width > Length; --Width) {
-    if (!Sink.Put(Pad)) {
-      return;
-    }
+FORMAT_INLINE void RenderInteger(FormatSink<Char> &Sink, INT64 Value, UINT32 Base, bool Long, bool Upper,
+                                 UINT32 Width, Char Pad) {
+  const CHAR8 *Digits = Upper ? kUpperDigits : kLowerDigits;
+  DigitText Text = MeasureDigits(Value, Base, Long);
+  if (Width > Text.Length) {
+    Sink.PutRepeated(Pad, Width - Text.Length);
   }
-  for (UINT32 Index = Length; Index-- > 0;) {
-    CHAR8 Digit = Scratch[Index];
-    if (Upper && Digit >= 'a') {
-      Digit = static_cast<CHAR8>(Digit - 0x20);
-    }
-    if (!Sink.Put(static_cast<Char>(Digit))) {
-      return;
-    }
+  if (Sink.Room >= Text.Length) {
+    WriteDigits(Sink.Position, Text, Digits);
+    Sink.Position += Text.Length;
+    Sink.Room -= Text.Length;
+    return;
   }
+  CHAR8 Scratch[kDigitScratchSize];  // only the leading characters fit
+  WriteDigits(Scratch, Text, Digits);
+  Sink.PutCounted(Scratch, Text.Length);
+}
+
+template <typename Char>
+FORMAT_INLINE bool IsIntegerConversion(Char Conversion) {
+  return Conversion == 'd' || Conversion == 'i' || Conversion == 'x' || Conversion == 'X';
+}
+
+// The width after "%" and the flag: "*" takes it from the next argument, otherwise the
+// digits are parsed (the low byte of each character, as ParseInteger reads them). A
+// negative width ("%-5d", or "*" given a negative number) would pad without end: 0.
+template <typename Char, typename ArgumentList>
+FORMAT_INLINE UINT32 ReadWidth(const Char *&At, ArgumentList &Slots) {
+  INT32 Width;
+  if (*At == '*') {
+    Width = va_arg(Slots, int);
+    ++At;
+  } else if (static_cast<UINT8>(*At) > '9') {  // the parser would stop at once: no width
+    Width = 0;
+  } else {
+    const UINT8 *End;
+    Width = ParseIntegerBytes(reinterpret_cast<const UINT8 *>(At), &End, 10, sizeof(Char));
+    At = reinterpret_cast<const Char *>(End);
+  }
+  return Width < 0 ? 0 : static_cast<UINT32>(Width);
 }
 
 // At is the character after "%". Returns where the main loop goes on: after the
 // directive, or at an unrecognised conversion character, which is then plain text.
 // A "*" width takes its argument even when the conversion turns out unrecognised.
-template <typename Char>
-const Char *RenderDirective(FormatSink<Char> &Sink, const Char *At, va_list &Slots) {
+template <typename Char, typename ArgumentList>
+FORMAT_INLINE const Char *RenderDirective(FormatSink<Char> &Sink, const Char *At, ArgumentList &Slots) {
   if (*At == '%') {
     Sink.Put('%');
     return At + 1;
@@ -40,15 +63,8 @@ const Char *RenderDirective(FormatSink<Char> &Sink, const Char *At, va_list &Slo
     Pad = '0';
     ++At;
   }
-  INT32 Width;
-  if (*At == '*') {
-    Width = va_arg(Slots, int);
-    ++At;
-  } else {
-    const VOID *End;
-    Width = ParseInteger(At, &End, 10, sizeof(Char));
-    At = static_cast<const Char *>(End);
-  }
+  UINT32 Width = ReadWidth(At, Slots);
+  bool Long = false;
   switch (*At) {
     case 's':
       Sink.PutText(va_arg(Slots, const Char *));
@@ -69,20 +85,24 @@ const Char *RenderDirective(FormatSink<Char> &Sink, const Char *At, va_list &Slo
     case 'r':
       RenderStatus(Sink, va_arg(Slots, UINT64));
       return At + 1;
-  }
-  bool Long = *At == 'l';
-  if (Long) {
-    ++At;
-  }
-  UINT32 Base = 16;
-  if (*At == 'd' || *At == 'i') {
-    Base = 10;
-  } else if (*At != 'x' && *At != 'X') {
-    return At;
+    case 'l':
+      Long = true;
+      ++At;
+      if (!IsIntegerConversion(*At)) {
+        return At;
+      }
+      break;
+    case 'd':
+    case 'i':
+    case 'x':
+    case 'X':
+      break;
+    default:
+      return At;
   }
   INT64 Value = Long ? va_arg(Slots, INT64) : va_arg(Slots, int);
-  // A negative width ("%-5d", or "*" given a negative number) would pad without end.
-  RenderInteger(Sink, Value, Base, Long, *At == 'X', Width < 0 ? 0 : static_cast<UINT32>(Width), Pad);
+  UINT32 Base = *At == 'x' || *At == 'X' ? 16 : 10;
+  RenderInteger(Sink, Value, Base, Long, *At == 'X', Width, Pad);
   return At + 1;
 }
 
@@ -91,19 +111,24 @@ INT64 FormatV(Char *Buffer, UINT64 Size, const Char *Format, va_list Args) {
   if (Buffer == nullptr || Format == nullptr) {
     return -1;
   }
-  FormatSink<Char> Sink{Buffer, Buffer, Size};
-  // A copy of our own, so that directive helpers can take arguments through a reference
-  // in both calling conventions (a va_list parameter is an array on the host).
-  va_list Slots;
-  va_copy(Slots, Args);
+  FormatSink<Char> Sink(Buffer, Size);
   const Char *Cursor = Format;
-  while (!Sink.Full() && *Cursor != 0) {
-    if (*Cursor == '%') {
-      Cursor = RenderDirective(Sink, Cursor + 1, Slots);
-    } else {
-      Sink.Put(*Cursor++);
+  while (!Sink.Full()) {
+    Char Character = *Cursor;
+    // One comparison lets most plain text through; only a few characters are below '%'.
+    if (CharacterCode(Character) <= '%') {
+      if (Character == 0) {
+        break;
+      }
+      if (Character == '%') {
+        // Args is passed by reference: inside this function a va_list parameter is a pointer
+        // on the host and the list itself (char *) in firmware, and both must advance here.
+        Cursor = RenderDirective(Sink, Cursor + 1, Args);
+        continue;
+      }
     }
+    Sink.Put(Character);
+    ++Cursor;
   }
-  va_end(Slots);
   return Sink.Finish();
 }

@@ -210,8 +210,8 @@ TEST(FormatDirectives, WidthConversions) {
   EXPECT_EQ(std::u16string(Wide), u"\u0141");
   EXPECT_EQ(FormatAscii(Ascii, 16, "%S", u"\u0141\u4E2D"), 2);
   EXPECT_EQ(std::string(Ascii), "A-");
-  EXPECT_EQ(FormatWide(Wide, 16, u"%a|%S", "\xE9t\xE9", "\xFF"), 5);
-  EXPECT_EQ(std::u16string(Wide), u"\u00E9t\u00E9|\u00FF");
+  EXPECT_EQ(FormatWide(Wide, 16, u"%a|%S", "\xE9t\xE9\x80Zz", "\xFF"), 8);
+  EXPECT_EQ(std::u16string(Wide), u"\u00E9t\u00E9\u0080Zz|\u00FF");
   EXPECT_EQ(FormatWide(Wide, 16, u"%s\u00B0C", u"\u4E2D"), 3);
   EXPECT_EQ(std::u16string(Wide), u"\u4E2D\u00B0C");
 }

@@ -79,6 +79,19 @@ const DigitsCase kDigitsCases[] = {
     {-1, 16, true, "ffffffffffffffff"},
     {0x1234ABCDEF, 16, false, "1234abcdef"},
     {1234, 0, false, "1234"},
+    // Each side of a power of ten (digits are counted before they are written).
+    {9, 10, false, "9"},
+    {10, 10, false, "10"},
+    {99, 10, false, "99"},
+    {100, 10, false, "100"},
+    {-999999999, 10, false, "-999999999"},
+    {1000000000, 10, false, "1000000000"},
+    {999999999999999999, 10, true, "999999999999999999"},
+    {1000000000000000000, 10, true, "1000000000000000000"},
+    {INT64_MAX, 10, true, "9223372036854775807"},
+    {0xF, 16, false, "f"},
+    {0x10, 16, false, "10"},
+    {0x7FFFFFFFFFFFFFFF, 16, true, "7fffffffffffffff"},
 };
 
 TEST(ValueToDigits, ReversedReadingOrderAndWide) {
