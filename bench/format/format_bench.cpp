@@ -20,18 +20,17 @@ const char kText40[] = "SATA port 3: 2000 GB disk, firmware 1.07";
 static_assert(sizeof(kText40) == 41, "the text has 40 characters");
 constexpr EFI_STATUS kStatus = EFI_NOT_FOUND;
 
-int GlibcNarrow(char *Buffer, size_t Size, const char *Format, ...) {
+// glibc's counterpart of our variadic forms: vsnprintf for 8-bit text, vswprintf for wide.
+template <typename Char>
+int Glibc(Char *Buffer, size_t Size, const Char *Format, ...) {
   va_list Args;
   va_start(Args, Format);
-  int Written = vsnprintf(Buffer, Size, Format, Args);
-  va_end(Args);
-  return Written;
-}
-
-int GlibcWide(wchar_t *Buffer, size_t Size, const wchar_t *Format, ...) {
-  va_list Args;
-  va_start(Args, Format);
-  int Written = vswprintf(Buffer, Size, Format, Args);
+  int Written;
+  if constexpr (sizeof(Char) == 1) {
+    Written = vsnprintf(Buffer, Size, Format, Args);
+  } else {
+    Written = vswprintf(Buffer, Size, Format, Args);
+  }
   va_end(Args);
   return Written;
 }
@@ -53,34 +52,34 @@ struct FormatCase {
 // The glibc side of "%r" uses the driver's own name lookup, so the pair measures formatting.
 const FormatCase kCases[] = {
     {"%d kB x %i", [](CHAR8 *B) { return FormatAscii(B, kPage, "%d kB x %i", 256, 8); },
-     [](char *B) { return GlibcNarrow(B, kPage, "%d kB x %i", 256, 8); },
+     [](char *B) { return Glibc(B, kPage, "%d kB x %i", 256, 8); },
      [](CHAR16 *B) { return FormatWide(B, kPage, u"%d kB x %i", 256, 8); },
-     [](wchar_t *B) { return GlibcWide(B, kPage, L"%d kB x %i", 256, 8); }},
+     [](wchar_t *B) { return Glibc(B, kPage, L"%d kB x %i", 256, 8); }},
     {"IO=%Xh; IRQ=%d; DMA=%d;", [](CHAR8 *B) { return FormatAscii(B, kPage, "IO=%Xh; IRQ=%d; DMA=%d;", 0x2F8, 3, 1); },
-     [](char *B) { return GlibcNarrow(B, kPage, "IO=%Xh; IRQ=%d; DMA=%d;", 0x2F8, 3, 1); },
+     [](char *B) { return Glibc(B, kPage, "IO=%Xh; IRQ=%d; DMA=%d;", 0x2F8, 3, 1); },
      [](CHAR16 *B) { return FormatWide(B, kPage, u"IO=%Xh; IRQ=%d; DMA=%d;", 0x2F8, 3, 1); },
-     [](wchar_t *B) { return GlibcWide(B, kPage, L"IO=%Xh; IRQ=%d; DMA=%d;", 0x2F8, 3, 1); }},
+     [](wchar_t *B) { return Glibc(B, kPage, L"IO=%Xh; IRQ=%d; DMA=%d;", 0x2F8, 3, 1); }},
     {"%02X-%02X-%02X-%02X-%02X-%02X",
      [](CHAR8 *B) { return FormatAscii(B, kPage, "%02X-%02X-%02X-%02X-%02X-%02X", 0, 0x1E, 0x67, 0x2A, 0x9B, 0x4); },
-     [](char *B) { return GlibcNarrow(B, kPage, "%02X-%02X-%02X-%02X-%02X-%02X", 0, 0x1E, 0x67, 0x2A, 0x9B, 0x4); },
+     [](char *B) { return Glibc(B, kPage, "%02X-%02X-%02X-%02X-%02X-%02X", 0, 0x1E, 0x67, 0x2A, 0x9B, 0x4); },
      [](CHAR16 *B) { return FormatWide(B, kPage, u"%02X-%02X-%02X-%02X-%02X-%02X", 0, 0x1E, 0x67, 0x2A, 0x9B, 0x4); },
-     [](wchar_t *B) { return GlibcWide(B, kPage, L"%02X-%02X-%02X-%02X-%02X-%02X", 0, 0x1E, 0x67, 0x2A, 0x9B, 0x4); }},
+     [](wchar_t *B) { return Glibc(B, kPage, L"%02X-%02X-%02X-%02X-%02X-%02X", 0, 0x1E, 0x67, 0x2A, 0x9B, 0x4); }},
     {"%4d MB (%a)", [](CHAR8 *B) { return FormatAscii(B, kPage, "%4d MB (%a)", 512, "DDR3"); },
-     [](char *B) { return GlibcNarrow(B, kPage, "%4d MB (%s)", 512, "DDR3"); },
+     [](char *B) { return Glibc(B, kPage, "%4d MB (%s)", 512, "DDR3"); },
      [](CHAR16 *B) { return FormatWide(B, kPage, u"%4d MB (%a)", 512, "DDR3"); },
-     [](wchar_t *B) { return GlibcWide(B, kPage, L"%4d MB (%s)", 512, "DDR3"); }},
+     [](wchar_t *B) { return Glibc(B, kPage, L"%4d MB (%s)", 512, "DDR3"); }},
     {"%g", [](CHAR8 *B) { return FormatAscii(B, kPage, "%g", &kGuid); },
-     [](char *B) { return GlibcNarrow(B, kPage, GLIBC_GUID_LAYOUT, GLIBC_GUID_FIELDS); },
+     [](char *B) { return Glibc(B, kPage, GLIBC_GUID_LAYOUT, GLIBC_GUID_FIELDS); },
      [](CHAR16 *B) { return FormatWide(B, kPage, u"%g", &kGuid); },
-     [](wchar_t *B) { return GlibcWide(B, kPage, L"" GLIBC_GUID_LAYOUT, GLIBC_GUID_FIELDS); }},
+     [](wchar_t *B) { return Glibc(B, kPage, L"" GLIBC_GUID_LAYOUT, GLIBC_GUID_FIELDS); }},
     {"%r", [](CHAR8 *B) { return FormatAscii(B, kPage, "%r", kStatus); },
-     [](char *B) { return GlibcNarrow(B, kPage, "%s", StatusName(kStatus)); },
+     [](char *B) { return Glibc(B, kPage, "%s", StatusName(kStatus)); },
      [](CHAR16 *B) { return FormatWide(B, kPage, u"%r", kStatus); },
-     [](wchar_t *B) { return GlibcWide(B, kPage, L"%s", StatusName(kStatus)); }},
+     [](wchar_t *B) { return Glibc(B, kPage, L"%s", StatusName(kStatus)); }},
     {"%a", [](CHAR8 *B) { return FormatAscii(B, kPage, "%a", kText40); },
-     [](char *B) { return GlibcNarrow(B, kPage, "%s", kText40); },
+     [](char *B) { return Glibc(B, kPage, "%s", kText40); },
      [](CHAR16 *B) { return FormatWide(B, kPage, u"%a", kText40); },
-     [](wchar_t *B) { return GlibcWide(B, kPage, L"%s", kText40); }},
+     [](wchar_t *B) { return Glibc(B, kPage, L"%s", kText40); }},
 };
 
 template <typename Char, typename Result>
