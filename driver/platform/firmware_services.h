@@ -29,7 +29,14 @@ EFI_STATUS GetVariableGrow(const CHAR16 *Name, const EFI_GUID *Guid, UINT32 *Att
 void RegisterProtocolNotifyEvent(const EFI_GUID *Protocol, EFI_EVENT_NOTIFY Notify, VOID *Context,
                                  EFI_EVENT *Event, VOID **Registration);
 
+// Steps from *Hob (never returning it) to the next HOB of Type. Ends with
+// EFI_NOT_FOUND at the end of the list or at a HOB whose length cannot hold its
+// own header, leaving *Hob unchanged.
 EFI_STATUS NextHobOfType(UINT16 Type, EFI_HOB_GENERIC_HEADER **Hob);
+
+// The first GUID extension HOB named Name after the first HOB of the list that the
+// configuration table gives; null without a list or such a HOB.
+EFI_HOB_GUID_TYPE *FindGuidHob(const EFI_GUID *Name);
 
 INT64 MemCompare(const VOID *First, const VOID *Second, UINTN Length);
 void MemMove(VOID *Destination, const VOID *Source, UINTN Length);

@@ -26,3 +26,18 @@ void SpinPause();
 UINT8 PhysicalRead8(UINT64 Address);
 UINT16 PhysicalRead16(UINT64 Address);
 UINT32 PhysicalRead32(UINT64 Address);
+
+// Unsigned division; the remainder is stored only when Remainder is not null. A
+// divisor of 0 gives a quotient of all ones and the dividend as remainder rather
+// than a divide fault.
+UINT64 DivRem64(UINT64 Dividend, UINT64 Divisor, UINT64 *Remainder);
+// The low 64 bits of the product.
+UINT64 Mul64(UINT64 First, UINT64 Second);
+// Shifts by Count modulo 64.
+UINT64 ShiftLeft64(UINT64 Value, UINTN Count);
+// Stores (*Cell AND AndMask) OR OrValue into the cell and returns it.
+UINT32 AndOr32(UINT32 *Cell, UINT32 OrValue, UINT32 AndMask);
+
+// Physical base of the memory-mapped PCI Express configuration space, read afresh
+// from bus 0, device 5, function 0, register 0x84 (low four bits cleared).
+UINT32 PciExpressBase();

@@ -1,0 +1,164 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "driver/platform/firmware_services.h"
+#include "tests/platform/fake_firmware.h"
+
+namespace {
+
+using test::FakeVariable;
+using test::FirmwareScope;
+using test::FirmwareState;
+
+constexpr EFI_GUID kGuidA = {0x11111111, 0x2222, 0x3333, {1, 2, 3, 4, 5, 6, 7, 8}};
+constexpr EFI_GUID kGuidB = {0x11111111, 0x2222, 0x3333, {1, 2, 3, 4, 5, 6, 7, 9}};
+
+TEST(CaptureServiceTables, SecondTableIsIgnored) {
+  FirmwareState state;
+  FirmwareScope scope(state);
+  EFI_BOOT_SERVICES otherBoot{};
+  EFI_RUNTIME_SERVICES otherRuntime{};
+  EFI_SYSTEM_TABLE other{};
+  other.BootServices = &otherBoot;
+  other.RuntimeServices = &otherRuntime;
+  int otherImage;
+  CaptureServiceTables(&otherImage, &other);
+  EXPECT_EQ(gST, test::SharedSystemTable());
+  EXPECT_EQ(gBS, test::SharedSystemTable()->BootServices);
+  EXPECT_EQ(gRT, test::SharedSystemTable()->RuntimeServices);
+  EXPECT_EQ(gImageHandle, test::SharedImageHandle());
+}
+
+TEST(FindConfigurationTable, ReturnsTheFirstEntryWithTheGuid) {
+  int first, second, third;
+  struct Case {
+    std::vector<EFI_CONFIGURATION_TABLE> entries;
+    const EFI_GUID *guid;
+    VOID *expected;
+  } cases[] = {
+      {{{kGuidA, &first}, {kGuidA, &second}}, &kGuidA, &first},
+      {{{kGuidB, &first}, {kGuidA, &second}, {kGuidA, &third}}, &kGuidA, &second},
+      {{{kGuidB, &first}}, &kGuidA, nullptr},  // differs only in the last byte
+      {{}, &kGuidA, nullptr},
+  };
+  for (const Case &c : cases) {
+    EFI_SYSTEM_TABLE table{};
+    table.NumberOfTableEntries = c.entries.size();
+    table.ConfigurationTable = const_cast<EFI_CONFIGURATION_TABLE *>(c.entries.data());
+    EXPECT_EQ(FindConfigurationTable(&table, c.guid), c.expected);
+  }
+}
+
+// The cache lives as long as the process, so this is the only test that asks for the table.
+TEST(GetDxeServicesTable, ReportsMissingTableThenCachesTheFoundOne) {
+  DXE_SERVICES_TABLE_HEADER dxe{};
+  DXE_SERVICES_TABLE_HEADER *found = nullptr;
+  {
+    FirmwareState state;
+    FirmwareScope scope(state);
+    EFI_SYSTEM_TABLE *recorded = gST;
+    gST = nullptr;
+    EXPECT_EQ(GetDxeServicesTable(&found), EFI_INVALID_PARAMETER);
+    gST = recorded;
+    EXPECT_EQ(GetDxeServicesTable(&found), kDxeServicesNotFound);
+    EXPECT_EQ(found, nullptr);
+  }
+  {
+    FirmwareState state;
+    state.configurationTable = {{kGuidA, nullptr}, {kDxeServicesTableGuid, &dxe}};
+    FirmwareScope scope(state);
+    EXPECT_EQ(GetDxeServicesTable(&found), EFI_SUCCESS);
+    EXPECT_EQ(found, &dxe);
+    EXPECT_EQ(GetDxeServicesTable(nullptr), EFI_SUCCESS);
+  }
+  FirmwareState empty;
+  FirmwareScope scope(empty);
+  found = nullptr;
+  EXPECT_EQ(GetDxeServicesTable(&found), EFI_SUCCESS);
+  EXPECT_EQ(found, &dxe);
+}
+
+TEST(GetVariableGrow, GrowsOnceAndLeavesTheBufferWithTheCaller) {
+  struct Case {
+    const char *name;
+    size_t variableSize;  // 0: no such variable
+    size_t bufferSize;    // 0: the caller has no buffer
+    UINTN sizeIn;
+    bool failAllocations;
+    size_t growBy;  // the variable grows by this much after the first read
+    EFI_STATUS status;
+    size_t reads;
+    bool freesOriginal;
+    bool bufferNull;
+  } cases[] = {
+      {"missing, no buffer", 0, 0, 0, false, 0, EFI_NOT_FOUND, 1, false, true},
+      {"buffer large enough", 8, 16, 16, false, 0, EFI_SUCCESS, 1, false, false},
+      {"no buffer, stale size ignored", 8, 0, 64, false, 0, EFI_SUCCESS, 2, false, false},
+      {"buffer too small", 8, 4, 4, false, 0, EFI_SUCCESS, 2, true, false},
+      {"allocation fails", 8, 4, 4, true, 0, EFI_OUT_OF_RESOURCES, 1, true, true},
+      {"grows between reads: no third read", 8, 0, 0, false, 4, EFI_BUFFER_TOO_SMALL, 2, false, false},
+  };
+  for (const Case &c : cases) {
+    SCOPED_TRACE(c.name);
+    FirmwareState state;
+    if (c.variableSize != 0) {
+      FakeVariable variable{u"Sample", kGuidA, kAttrBsRt, std::vector<uint8_t>(c.variableSize)};
+      for (size_t i = 0; i < c.variableSize; i++) {
+        variable.data[i] = static_cast<uint8_t>(0x40 + i);
+      }
+      state.variables.push_back(variable);
+    }
+    state.afterGetVariable = [&state, &c] {
+      if (c.growBy != 0 && state.getVariableCalls == 1) {
+        state.variables[0].data.resize(c.variableSize + c.growBy);
+      }
+    };
+    FirmwareScope scope(state);
+    VOID *buffer = c.bufferSize != 0 ? AllocateBootPool(c.bufferSize) : nullptr;
+    state.failAllocations = c.failAllocations;
+    UINTN size = c.sizeIn;
+    UINT32 attributes = 0;
+    EXPECT_EQ(GetVariableGrow(u"Sample", &kGuidA, &attributes, &size, &buffer), c.status);
+    EXPECT_EQ(state.getVariableCalls, c.reads);
+    EXPECT_EQ(buffer == nullptr, c.bufferNull);
+    EXPECT_EQ(state.frees, c.freesOriginal ? 1u : 0u);
+    if (c.status == EFI_SUCCESS) {
+      EXPECT_EQ(size, c.variableSize);
+      EXPECT_EQ(attributes, kAttrBsRt);
+      EXPECT_EQ(std::memcmp(buffer, state.variables[0].data.data(), c.variableSize), 0);
+    }
+    if (buffer != nullptr) {
+      gBS->FreePool(buffer);
+    }
+  }
+}
+
+VOID EFIAPI IgnoreNotify(EFI_EVENT, VOID *) {}
+
+TEST(RegisterProtocolNotifyEvent, RegistersOnlyAfterTheEventExists) {
+  for (EFI_STATUS createStatus : {EFI_SUCCESS, EFI_OUT_OF_RESOURCES}) {
+    FirmwareState state;
+    state.createEventStatus = createStatus;
+    FirmwareScope scope(state);
+    int context;
+    EFI_EVENT event = nullptr;
+    VOID *registration = nullptr;
+    RegisterProtocolNotifyEvent(&kGuidB, IgnoreNotify, &context, &event, &registration);
+    if (EfiError(createStatus)) {
+      EXPECT_TRUE(state.notifyRegistrations.empty());
+      continue;
+    }
+    ASSERT_EQ(state.events.size(), 1u);
+    EXPECT_EQ(state.events[0].type, EVT_NOTIFY_SIGNAL);
+    EXPECT_EQ(state.events[0].tpl, TPL_CALLBACK);
+    EXPECT_EQ(state.events[0].notify, &IgnoreNotify);
+    EXPECT_EQ(state.events[0].context, &context);
+    ASSERT_EQ(state.notifyRegistrations.size(), 1u);
+    EXPECT_TRUE(test::SameGuid(state.notifyRegistrations[0].first, kGuidB));
+    EXPECT_EQ(state.notifyRegistrations[0].second, event);
+    EXPECT_EQ(state.registrationPointers[0], &registration);
+  }
+}
+
+}  // namespace
