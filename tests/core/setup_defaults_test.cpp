@@ -8,7 +8,7 @@
 
 namespace {
 
-struct PackSpec {
+struct PackLayout {
   UINT16 variableId;
   UINT32 dataSize;
   UINT32 nameLength = 0;         // bytes of name stored before the data
@@ -19,7 +19,7 @@ struct PackSpec {
 // What GetDefaultImage hands out: one pool block of nodes then packs (data bytes
 // 0x05). With an end node, the last node only ends the list.
 struct DefaultImage {
-  std::vector<PackSpec> packs;
+  std::vector<PackLayout> packs;
   bool endNode = true;
   bool fail = false;
 };
@@ -30,13 +30,13 @@ EFI_STATUS EFIAPI GetDefaultImage(EFI_HII_PROTOCOL *, EFI_HII_HANDLE, UINTN mask
   EXPECT_EQ(mask, 1u);
   if (gImage->fail) return EFI_NOT_FOUND;
   size_t nodes = gImage->packs.size() + gImage->endNode, size = nodes * sizeof(EFI_HII_VARIABLE_PACK_LIST);
-  for (const PackSpec &p : gImage->packs) size += sizeof(EFI_HII_VARIABLE_PACK) + p.nameLength + p.dataSize;
+  for (const PackLayout &p : gImage->packs) size += sizeof(EFI_HII_VARIABLE_PACK) + p.nameLength + p.dataSize;
   auto *node = static_cast<EFI_HII_VARIABLE_PACK_LIST *>(gBoot->Allocate(size));
   auto *at = reinterpret_cast<uint8_t *>(node + nodes);
   for (size_t i = 0; i < nodes; ++i) {
     node[i] = {i + 1 < nodes ? &node[i + 1] : nullptr, nullptr};
     if (i == gImage->packs.size()) continue;
-    const PackSpec &p = gImage->packs[i];
+    const PackLayout &p = gImage->packs[i];
     auto *pack = reinterpret_cast<EFI_HII_VARIABLE_PACK *>(at);
     *pack = {};
     pack->Header.Length = static_cast<UINT32>(sizeof(*pack) + p.nameLength + p.dataSize + p.lengthDelta);
