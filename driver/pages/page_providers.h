@@ -17,6 +17,11 @@ VOID PowerSupplyProvider(EFI_HII_HANDLE HiiHandle, UINT16 FormClass);      // po
 // Per-socket processor details, memory totals, then network and FRU strings.
 VOID CombinedProvider(EFI_HII_HANDLE HiiHandle, UINT16 FormClass);         // network_fru.cpp
 
+// The combined provider's steps, for every list; their results are not examined.
+EFI_STATUS SocketDetailsProvider(EFI_HII_HANDLE HiiHandle, UINT16 FormClass);  // processor_details.cpp
+EFI_STATUS LowMemoryString(EFI_HII_HANDLE HiiHandle, UINT16 FormClass);        // memory_info.cpp
+EFI_STATUS NetworkFruStrings(EFI_HII_HANDLE HiiHandle, UINT16 FormClass);      // network_fru.cpp
+
 // Item callbacks; their results are not examined.
 EFI_STATUS HardwareMonitorRefresh(EFI_HII_HANDLE HiiHandle, UINT16 Class, UINT16 SubClass,
                                   UINT16 Key);  // hardware_monitor.cpp
