@@ -29,6 +29,7 @@ Machine::Machine(const BoardProfile &profile, VariableStore &store)
       frameworkHii_(MakeFrameworkHii()),
       boardQuery_(MakeBoardQuery()),
       boardRegister_(MakeBoardRegister()),
+      processorFirmware_(profile_.processor),
       previous_(current) {
   current = this;
   const uint32_t revision = profile_.firmware.systemTableRevision;
@@ -72,24 +73,21 @@ void Machine::InstallLogged(const EFI_GUID &protocol, VOID *interface, const cha
 }
 
 void Machine::InstallBoardProtocols(Install when) {
-  const struct {
-    Install install;
-    const EFI_GUID &protocol;
-    VOID *interface;
-    const char *name;
-  } board[] = {
-      {profile_.protocols.frameworkHii, kFrameworkHiiProtocolGuid, &frameworkHii_, "EFI_HII_PROTOCOL"},
-      {profile_.protocols.stringService, kStringServiceProtocolGuid, &stringService_, "StringServiceProtocol"},
-      {profile_.protocols.boardQuery, kBoardQueryProtocolGuid, &boardQuery_, "BoardQueryProtocol"},
-      {profile_.protocols.boardRegister, kBoardRegisterProtocolGuid, &boardRegister_, "BoardRegisterProtocol"},
+  std::vector<ScheduledProtocol> board = {
+      {profile_.protocols.frameworkHii, &kFrameworkHiiProtocolGuid, &frameworkHii_, "EFI_HII_PROTOCOL"},
+      {profile_.protocols.stringService, &kStringServiceProtocolGuid, &stringService_, "StringServiceProtocol"},
+      {profile_.protocols.boardQuery, &kBoardQueryProtocolGuid, &boardQuery_, "BoardQueryProtocol"},
+      {profile_.protocols.boardRegister, &kBoardRegisterProtocolGuid, &boardRegister_, "BoardRegisterProtocol"},
   };
-  for (const auto &protocol : board) {
+  const std::vector<ScheduledProtocol> processor = processorFirmware_.Protocols();
+  board.insert(board.end(), processor.begin(), processor.end());
+  for (const ScheduledProtocol &protocol : board) {
     if (protocol.install != when) continue;
     if (when == Install::AtLoad) {
       EFI_HANDLE handle = nullptr;
-      protocols_.Install(&handle, &protocol.protocol, protocol.interface);
+      protocols_.Install(&handle, protocol.protocol, protocol.interface);
     } else {
-      InstallLogged(protocol.protocol, protocol.interface, protocol.name);
+      InstallLogged(*protocol.protocol, protocol.interface, protocol.name);
     }
   }
 }

@@ -19,6 +19,7 @@
 #include "sim/machine/firmware_tables.h"
 #include "sim/machine/hii_database.h"
 #include "sim/machine/pool_allocator.h"
+#include "sim/machine/processor_platform.h"
 #include "sim/machine/protocol_database.h"
 #include "sim/variable_store.h"
 
@@ -87,6 +88,7 @@ class Machine {
   EFI_HII_PROTOCOL frameworkHii_;
   BoardQueryProtocol boardQuery_;
   BoardRegisterProtocol boardRegister_;
+  ProcessorFirmware processorFirmware_;
   uint64_t publishTrigger_ = 0;  // the trigger's interface carries nothing; only its install matters
 
   EFI_HANDLE imageHandle_ = nullptr;

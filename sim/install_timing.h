@@ -1,0 +1,10 @@
+// When a platform protocol appears: already there when the driver loads,
+// installed only after publishing, or never. Shared by the board profile's
+// sections.
+#pragma once
+
+namespace sim {
+
+enum class Install { AtLoad, AfterPublishing, Never };
+
+}  // namespace sim
