@@ -1,0 +1,67 @@
+// The profile's "processor" and "hardware_monitor" sections: what the loader
+// makes of them, and one-line errors that name the field.
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+#include <string>
+
+#include "sim/profile/profile_loader.h"
+
+namespace {
+
+TEST(ProcessorSections, ReferenceAndLateBoards) {
+  const sim::BoardProfile reference = sim::LoadBuiltinBoard("reference");
+  const sim::ProcessorBoardSpec &processor = reference.processor;
+  EXPECT_EQ(processor.cpuInfoInstall, sim::Install::AtLoad);
+  EXPECT_EQ(processor.cpuPackageInstall, sim::Install::AtLoad);
+  ASSERT_EQ(processor.cpuInfoRecords.size(), 1u);
+  EXPECT_EQ(processor.cpuInfoRecords[0].count, 32u);
+  ASSERT_EQ(processor.packages.size(), 2u);
+  EXPECT_EQ(processor.packages[1].processorId, 0x20u);
+  ASSERT_TRUE(processor.hardwareMonitor.has_value());
+  EXPECT_EQ(processor.hardwareMonitor->bankSelect, 0x80);
+  EXPECT_EQ(processor.hardwareMonitor->registers.at({6, 0x57}), (std::vector<uint8_t>{0xA0, 0x82}));
+
+  const sim::BoardProfile late = sim::LoadBuiltinBoard("late-cpu-package");
+  EXPECT_EQ(late.processor.cpuInfoInstall, sim::Install::AtLoad);
+  EXPECT_EQ(late.processor.cpuPackageInstall, sim::Install::AfterPublishing);
+
+  const sim::BoardProfile bare = sim::LoadBoardProfile("{}", "bare.json");
+  EXPECT_EQ(bare.processor.cpuInfoInstall, sim::Install::Never);
+  EXPECT_FALSE(bare.processor.hardwareMonitor.has_value());
+}
+
+TEST(ProcessorSections, ErrorsNameTheField) {
+  const struct {
+    const char *profile, *message;
+  } cases[] = {
+      {R"({"hardware_monitor": {"banks": {"8": {}}}})",
+       R"(b.json: hardware_monitor.banks."8": the name must be a bank number 0..7)"},
+      {R"({"hardware_monitor": {"banks": {"0": {"0x4E": 1}}}})",
+       R"(b.json: hardware_monitor.banks."0"."0x4E": 0x4E is the bank-select register: give it as bank_select)"},
+      {R"({"hardware_monitor": {"banks": {"0": {"0x20": []}}}})",
+       R"(b.json: hardware_monitor.banks."0"."0x20": expected 1 to 256 readings, got [])"},
+      {R"({"processor": {"cpu_package": {"packages": [{"core_counts": [1, 2, 3]}]}}})",
+       R"(b.json: processor.cpu_package.packages[0].core_counts: expected four counts, got [1,2,3])"},
+      {R"({"processor": {"cpu_info": {"records": [{"brand": "CPU\u0000"}]}}})",
+       R"(b.json: processor.cpu_info.records[0].brand: expected ASCII text without zero characters, got "CPU\u0000")"},
+      {R"({"processor": {"cpu_info": {"install": "later"}}})",
+       R"(b.json: processor.cpu_info.install: expected "at-load", "after-publishing" or "never", got "later")"},
+      {R"({"processor": {"cpu_info": {"records": [{"count": 4000}, {"count": 97}]}}})",
+       R"(b.json: processor.cpu_info.records[1]: more than 4096 logical processors in all)"},
+      {R"({"processor": {"cpu_package": {"packages": [{"caches": [{"level": 1}]}]}}})",
+       R"(b.json: processor.cpu_package.packages[0].caches[0]: missing field size_kb)"},
+  };
+  for (const auto &c : cases) {
+    SCOPED_TRACE(c.profile);
+    std::string message;
+    try {
+      sim::LoadBoardProfile(c.profile, "b.json");
+    } catch (const std::runtime_error &error) {
+      message = error.what();
+    }
+    EXPECT_EQ(message, c.message);
+  }
+}
+
+}  // namespace
