@@ -16,6 +16,7 @@ namespace sim {
 struct BootOptions {
   bool trigger = false;  // install the publishing trigger protocol after the entry point returns
   std::vector<std::pair<uint16_t, uint16_t>> callbacks;  // (class, key) form callbacks, in order
+  std::string driverModule;  // the module to load; empty: $SETUP_DRIVER_MODULE, else the one built
 };
 
 struct StringRecord {
@@ -25,9 +26,11 @@ struct StringRecord {
   std::u16string text;
 };
 
-// One thing the platform saw the driver do, in order. kind is one of:
-// "board-register-write", "port-write", "message-box", "package-list-removed",
-// "package-list-published", "protocol-installed", "unexpected-service-call".
+// One thing the platform saw the driver do, in order. kind is one of the kinds
+// listed in docs/simulated-machine.md: "board-register-write", "port-write",
+// "message-box", "package-list-published", "package-list-removed",
+// "string-rejected", "protocol-installed", "form-callback", "callback-skipped",
+// "unexpected-service-call", "pool-free-invalid", "tpl-misuse".
 struct EventRecord {
   std::string kind;
   std::string detail;  // human-readable, e.g. "register 0x8318 = 0x0"
@@ -36,7 +39,7 @@ struct EventRecord {
 
 struct BootReport {
   EFI_STATUS entryStatus = 0;
-  std::vector<StringRecord> strings;  // every SetString call, in order
+  std::vector<StringRecord> strings;  // every SetString call the string service accepted, in order
   std::vector<EventRecord> events;
   size_t poolLeaks = 0;               // pool blocks the driver left allocated
   size_t poolLeakBytes = 0;

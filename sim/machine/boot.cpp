@@ -1,0 +1,35 @@
+// One simulated boot, in the order firmware runs it: power cycle, load of the
+// driver image, entry point, later installs, then the menu browser's callbacks.
+#include "sim/boot.h"
+
+#include "sim/hardware/hardware_model.h"
+#include "sim/machine/board_hardware.h"
+#include "sim/machine/driver_module.h"
+#include "sim/machine/machine.h"
+
+namespace sim {
+
+BootReport RunBoot(const BoardProfile &profile, VariableStore &store, const BootOptions &options) {
+  store.DropVolatile();
+  // Declared before the machine, so it is unloaded only after the machine (and
+  // every event pointing into the module) is gone.
+  DriverModule module(options.driverModule.empty() ? DriverModule::DefaultPath() : options.driverModule);
+  Machine machine(profile, store);
+  std::unique_ptr<HardwareModel> hardware = BuildBoardHardware(profile, machine.Log());
+  ActiveHardware boundHardware(*hardware);
+
+  BootReport report;
+  report.entryStatus = module.Entry()(machine.ImageHandle(), machine.SystemTable());
+  machine.CheckTplRestored("the entry point");
+  if (options.trigger) machine.InstallPublishTrigger();
+  machine.InstallBoardProtocols(Install::AfterPublishing);
+  for (const auto &[formClass, key] : options.callbacks) machine.CallFormCallback(formClass, key);
+
+  report.strings = machine.Hii().Strings();
+  report.events = machine.Log().Events();
+  report.poolLeaks = machine.Pool().Outstanding();
+  report.poolLeakBytes = machine.Pool().OutstandingBytes();
+  return report;
+}
+
+}  // namespace sim

@@ -1,0 +1,62 @@
+#include "sim/machine/driver_module.h"
+
+#include <dlfcn.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <stdexcept>
+#include <system_error>
+
+namespace sim {
+
+namespace {
+
+[[noreturn]] void Fail(const std::string &path, const std::string &fault) {
+  throw std::runtime_error("driver module " + path + ": " + fault);
+}
+
+// A new, uniquely named copy of the module in the temporary folder.
+std::string CopyModule(const std::string &path) {
+  std::string copy = (std::filesystem::temp_directory_path() / "setup-driver-XXXXXX.so").string();
+  int fd = ::mkstemps(copy.data(), 3);
+  if (fd < 0) Fail(path, "cannot create a private copy");
+  ::close(fd);
+  std::error_code error;
+  std::filesystem::copy_file(path, copy, std::filesystem::copy_options::overwrite_existing, error);
+  if (error) {
+    std::filesystem::remove(copy);
+    Fail(path, "cannot copy: " + error.message());
+  }
+  return copy;
+}
+
+}  // namespace
+
+DriverModule::DriverModule(const std::string &path) : copy_(CopyModule(path)) {
+  handle_ = ::dlopen(copy_.c_str(), RTLD_NOW | RTLD_LOCAL);
+  if (handle_ == nullptr) {
+    const std::string reason = ::dlerror();
+    std::filesystem::remove(copy_);
+    Fail(path, "cannot load: " + reason);
+  }
+  entry_ = reinterpret_cast<EFI_IMAGE_ENTRY_POINT>(::dlsym(handle_, "SetupDriverEntry"));
+  if (entry_ == nullptr) {
+    ::dlclose(handle_);
+    std::filesystem::remove(copy_);
+    Fail(path, "has no SetupDriverEntry");
+  }
+}
+
+DriverModule::~DriverModule() {
+  ::dlclose(handle_);
+  std::error_code ignored;
+  std::filesystem::remove(copy_, ignored);
+}
+
+std::string DriverModule::DefaultPath() {
+  const char *overridden = std::getenv("SETUP_DRIVER_MODULE");
+  return overridden != nullptr && overridden[0] != 0 ? overridden : SETUP_DRIVER_MODULE_PATH;
+}
+
+}  // namespace sim

@@ -1,0 +1,32 @@
+// One load of the driver image. Each boot loads a private copy of the module
+// file, so module state starts fresh exactly as when the DXE dispatcher loads
+// the image; the copy is unloaded and deleted with this object.
+#pragma once
+
+#include <string>
+
+#include "driver/uefi/uefi_tables.h"
+
+namespace sim {
+
+class DriverModule {
+ public:
+  // Throws std::runtime_error naming the module when it cannot be copied or loaded,
+  // or lacks SetupDriverEntry.
+  explicit DriverModule(const std::string &path);
+  ~DriverModule();
+  DriverModule(const DriverModule &) = delete;
+  DriverModule &operator=(const DriverModule &) = delete;
+
+  EFI_IMAGE_ENTRY_POINT Entry() const { return entry_; }
+
+  // $SETUP_DRIVER_MODULE when set, else the module this build produced.
+  static std::string DefaultPath();
+
+ private:
+  std::string copy_;
+  void *handle_ = nullptr;
+  EFI_IMAGE_ENTRY_POINT entry_ = nullptr;
+};
+
+}  // namespace sim

@@ -1,0 +1,35 @@
+#include "sim/machine/hex_text.h"
+
+namespace sim {
+
+int HexDigitValue(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+std::string HexOf(const std::vector<uint8_t> &bytes) {
+  static const char kDigits[] = "0123456789abcdef";
+  std::string hex;
+  hex.reserve(bytes.size() * 2);
+  for (uint8_t b : bytes) {
+    hex += kDigits[b >> 4];
+    hex += kDigits[b & 15];
+  }
+  return hex;
+}
+
+std::optional<std::vector<uint8_t>> BytesOfHex(const std::string &hex) {
+  if (hex.size() % 2 != 0) return std::nullopt;
+  std::vector<uint8_t> bytes;
+  bytes.reserve(hex.size() / 2);
+  for (size_t i = 0; i < hex.size(); i += 2) {
+    int high = HexDigitValue(hex[i]), low = HexDigitValue(hex[i + 1]);
+    if (high < 0 || low < 0) return std::nullopt;
+    bytes.push_back(static_cast<uint8_t>(high * 16 + low));
+  }
+  return bytes;
+}
+
+}  // namespace sim

@@ -1,0 +1,123 @@
+#include "sim/machine/machine.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "sim/machine/guid_text.h"
+#include "sim/machine/service_tables.h"
+
+namespace sim {
+
+namespace {
+
+Machine *current = nullptr;
+
+}  // namespace
+
+Machine::Machine(const BoardProfile &profile, VariableStore &store)
+    : profile_(profile),
+      store_(store),
+      events_(log_),
+      protocols_(events_),
+      hii_(profile_.packageLists),
+      boardRegisters_(profile_.protocols.boardRegisters),
+      firmwareVendor_(profile_.firmware.vendor),
+      bootServices_(MakeBootServices()),
+      runtimeServices_(MakeRuntimeServices()),
+      hobList_(BuildHobList(profile_.hobs)),
+      stringService_(MakeStringService()),
+      frameworkHii_(MakeFrameworkHii()),
+      boardQuery_(MakeBoardQuery()),
+      boardRegister_(MakeBoardRegister()),
+      previous_(current) {
+  current = this;
+  const uint32_t revision = profile_.firmware.systemTableRevision;
+  SealTableHeader(bootServices_.Hdr, EFI_BOOT_SERVICES_SIGNATURE, revision, sizeof bootServices_);
+  SealTableHeader(runtimeServices_.Hdr, EFI_RUNTIME_SERVICES_SIGNATURE, revision, sizeof runtimeServices_);
+
+  configurationTable_.push_back({kHobListGuid, hobList_.data()});
+  if (profile_.firmware.dxeServicesPresent) {
+    FillDxeServices(dxeServices_, profile_.firmware.dxeServicesRevision);
+    configurationTable_.push_back({kDxeServicesTableGuid, &dxeServices_});
+  }
+
+  // No console: the driver writes nothing to it, so its handles and protocols stay null.
+  systemTable_.FirmwareVendor = firmwareVendor_.data();
+  systemTable_.FirmwareRevision = profile_.firmware.firmwareRevision;
+  systemTable_.RuntimeServices = &runtimeServices_;
+  systemTable_.BootServices = &bootServices_;
+  systemTable_.NumberOfTableEntries = configurationTable_.size();
+  systemTable_.ConfigurationTable = configurationTable_.data();
+  SealTableHeader(systemTable_.Hdr, EFI_SYSTEM_TABLE_SIGNATURE, revision, sizeof systemTable_);
+
+  imageHandle_ = protocols_.CreateHandle();
+  InstallBoardProtocols(Install::AtLoad);
+}
+
+Machine::~Machine() { current = previous_; }
+
+Machine &Machine::Current() {
+  if (current == nullptr) {
+    std::fputs("simulator: a firmware table was called with no machine alive\n", stderr);
+    std::abort();
+  }
+  return *current;
+}
+
+void Machine::InstallLogged(const EFI_GUID &protocol, VOID *interface, const char *name) {
+  // Logged first, so that what the install's notifications cause follows it in the log.
+  log_.Record("protocol-installed", GuidToText(protocol) + " " + name);
+  EFI_HANDLE handle = nullptr;
+  protocols_.Install(&handle, &protocol, interface);
+}
+
+void Machine::InstallBoardProtocols(Install when) {
+  const struct {
+    Install install;
+    const EFI_GUID &protocol;
+    VOID *interface;
+    const char *name;
+  } board[] = {
+      {profile_.protocols.frameworkHii, kFrameworkHiiProtocolGuid, &frameworkHii_, "EFI_HII_PROTOCOL"},
+      {profile_.protocols.stringService, kStringServiceProtocolGuid, &stringService_, "StringServiceProtocol"},
+      {profile_.protocols.boardQuery, kBoardQueryProtocolGuid, &boardQuery_, "BoardQueryProtocol"},
+      {profile_.protocols.boardRegister, kBoardRegisterProtocolGuid, &boardRegister_, "BoardRegisterProtocol"},
+  };
+  for (const auto &protocol : board) {
+    if (protocol.install != when) continue;
+    if (when == Install::AtLoad) {
+      EFI_HANDLE handle = nullptr;
+      protocols_.Install(&handle, &protocol.protocol, protocol.interface);
+    } else {
+      InstallLogged(protocol.protocol, protocol.interface, protocol.name);
+    }
+  }
+}
+
+void Machine::InstallPublishTrigger() { InstallLogged(kPublishTriggerGuid, &publishTrigger_, "publish trigger"); }
+
+void Machine::CallFormCallback(uint16_t formClass, uint16_t key) {
+  PublishedList *list = hii_.FindClass(formClass);
+  if (list == nullptr || list->formCallback == nullptr || list->formCallback->Form.Callback == nullptr) {
+    log_.Record("callback-skipped", "no published package list of that class with a form callback",
+                {{"class", formClass}, {"key", key}});
+    return;
+  }
+  const size_t record = log_.Record("form-callback", "the menu browser calls the form callback",
+                                    {{"class", formClass}, {"key", key}});
+  FormCallbackInstance *instance = list->formCallback;
+  const EFI_STATUS status = instance->Form.Callback(&instance->Form, key, nullptr, nullptr);
+  log_.AddValue(record, "status", status);
+  CheckTplRestored("the form callback");
+}
+
+void Machine::ReportUnexpectedCall(const char *member) { log_.Record("unexpected-service-call", member); }
+
+void Machine::CheckTplRestored(const char *after) {
+  if (events_.Current() == TPL_APPLICATION) return;
+  log_.Record("tpl-misuse", std::string("TPL still raised after ") + after,
+              {{"current", events_.Current()}, {"requested", TPL_APPLICATION}});
+  events_.Restore(TPL_APPLICATION);
+}
+
+}  // namespace sim
