@@ -25,6 +25,9 @@ constexpr UINTN kBiosAreaVersionBytes = 2;
 
 constexpr UINTN kIdentifyBytes = 512;
 
+// The hardware-monitor index and data ports the driver reads (reading them changes nothing).
+constexpr UINT16 kSampledPorts[] = {0xA35, 0xA36};
+
 // The power management I/O base, or 0 when its decoding is off.
 UINT16 PmBase() {
   if ((PciPortRead32(PciPortAddress(0, kLpcDevice, 0, kAcpiControlRegister)) & kPmDecodeEnable) == 0) {
@@ -67,8 +70,13 @@ void WriteSmiState() {
   JsonBool(ApmSmiEnabled());
 }
 
+// The identity and the standard 64-byte header, from which a board profile's
+// configuration space is written.
 void WritePciFunction(UINT8 Device, UINT8 Function, UINT32 Identity) {
-  const UINT32 classAndRevision = PciPortRead32(PciPortAddress(0, Device, Function, 0x08));
+  UINT32 header[16];
+  for (UINT8 index = 0; index < 16; index++) {
+    header[index] = PciPortRead32(PciPortAddress(0, Device, Function, (UINT8)(index * 4)));
+  }
   JsonBeginObject();
   JsonKey("bus");
   JsonNumber(0);
@@ -80,10 +88,8 @@ void WritePciFunction(UINT8 Device, UINT8 Function, UINT32 Identity) {
   JsonNumber(Identity & 0xFFFF);
   JsonKey("device_id");
   JsonNumber(Identity >> 16);
-  JsonKey("revision");
-  JsonNumber(classAndRevision & 0xFF);
-  JsonKey("class_code");
-  JsonNumber(classAndRevision >> 8);
+  JsonKey("header");
+  JsonHexBytes(header, sizeof header);
   JsonEndObject();
 }
 
@@ -125,6 +131,16 @@ void WriteBiosArea() {
   JsonHexBytes(bytes, sizeof bytes);
   JsonEndObject();
   JsonEndArray();
+}
+
+void WritePorts() {
+  JsonKey("ports");
+  JsonBeginObject();
+  for (UINT16 port : kSampledPorts) {
+    JsonKeyNumber(port);
+    JsonNumber(PortRead8(port));
+  }
+  JsonEndObject();
 }
 
 // The first PCI node of the handle's device path, or null.
@@ -207,6 +223,7 @@ void WriteMachineReport() {
   WriteFirmware();
   WriteSmiState();
   WritePciBus0();
+  WritePorts();
   WriteBiosArea();
   WriteDisks();
   JsonEndObject();

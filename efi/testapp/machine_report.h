@@ -1,7 +1,7 @@
 // What the machine itself is, as far as the setup driver can see it: the
-// firmware's identity, the legacy BIOS area bytes it reads, the PCI functions of
-// bus 0, the disks behind EFI_DISK_INFO_PROTOCOL, and whether a write to the
-// software SMI port would raise an SMI.
+// firmware's identity, the PCI functions of bus 0, the ports and legacy BIOS area
+// bytes it reads, the disks behind EFI_DISK_INFO_PROTOCOL, and whether a write to
+// the software SMI port would raise an SMI.
 #pragma once
 
 #include "uefi/uefi_base.h"
