@@ -42,6 +42,7 @@ struct StringSpec {
 // One of the setup menu's package lists as the HII database holds it.
 struct PackageListSpec {
   uint16_t formClass = 0;
+  std::string title;                  // the menu page's name, e.g. "Advanced"
   std::u16string primaryLanguages;    // e.g. u"eng"; empty: GetPrimaryLanguages fails
   std::u16string secondaryLanguages;  // empty: GetSecondaryLanguages fails
   // The form defaults of variable id 0 (the Setup image); nullopt: GetDefaultImage fails.

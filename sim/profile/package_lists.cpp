@@ -1,0 +1,96 @@
+#include "sim/profile/package_lists.h"
+
+#include <algorithm>
+#include <stdexcept>
+
+#include "sim/profile/builtin_files.h"
+#include "sim/profile/profile_loader.h"
+
+namespace sim {
+namespace {
+
+constexpr size_t kLargestDefaultImage = 0xFFFF;
+
+uint16_t ReadStringId(const JsonField &member) {
+  const auto id = static_cast<uint16_t>(member.KeyNumber(UINT16_MAX, "a string id"));
+  if (id == 0) member.Fail("string id 0 is not a string");
+  return id;
+}
+
+// Each member is {"label": ..., "text": ...}; with complete set, both are required.
+void ReadStrings(const JsonField &field, bool complete, std::map<uint16_t, StringSpec> &strings) {
+  for (const JsonField &member : field.Members()) {
+    const uint16_t id = ReadStringId(member);
+    const JsonObject object = member.Fields({"label", "text"});
+    if (complete) {
+      object.Required("label");
+      object.Required("text");
+    }
+    StringSpec &spec = strings[id];
+    object.Read("label", spec.label);
+    object.Read("text", spec.text);
+  }
+}
+
+void ReadDefaults(const JsonField &field, std::vector<uint8_t> &image) {
+  for (const JsonField &member : field.Members()) {
+    const size_t offset = member.KeyNumber(image.size() - 1, "an offset in the default image");
+    image[offset] = static_cast<uint8_t>(member.Unsigned(UINT8_MAX));
+  }
+}
+
+}  // namespace
+
+void ApplyListSettings(const JsonField &field, std::vector<const char *> extra, PackageListSpec &list) {
+  extra.insert(extra.end(), {"languages", "defaults", "default_image", "default_image_size", "strings"});
+  const JsonObject object = field.Fields(extra);
+  if (const auto languages = object.Optional("languages")) {
+    const JsonObject texts = languages->Fields({"primary", "secondary"});
+    texts.Read("primary", list.primaryLanguages);
+    texts.Read("secondary", list.secondaryLanguages);
+  }
+  std::vector<uint8_t> image = list.defaults.value_or(std::vector<uint8_t>(kSetupImageSize, 0));
+  if (const auto size = object.Optional("default_image_size")) {
+    image.resize(size->Unsigned(kLargestDefaultImage, 1), 0);
+  }
+  if (const auto defaults = object.Optional("defaults")) ReadDefaults(*defaults, image);
+  bool present = list.defaults.has_value();
+  object.Read("default_image", present);
+  list.defaults = present ? std::optional<std::vector<uint8_t>>(std::move(image)) : std::nullopt;
+  if (const auto strings = object.Optional("strings")) ReadStrings(*strings, false, list.strings);
+}
+
+std::vector<PackageListSpec> LoadPackageLists(const std::string &text, const std::string &sourceName) {
+  const nlohmann::json document = ParseProfileJson(text, sourceName);
+  const JsonField root(document, sourceName, "");
+  const JsonObject object = root.Fields({"strings", "lists"});
+  std::map<uint16_t, StringSpec> shared;
+  if (const auto strings = object.Optional("strings")) ReadStrings(*strings, true, shared);
+  std::vector<PackageListSpec> result;
+  for (const JsonField &element : object.Required("lists").Elements()) {
+    PackageListSpec list;
+    list.primaryLanguages = u"eng";
+    list.defaults = std::vector<uint8_t>(kSetupImageSize, 0);
+    list.strings = shared;
+    ApplyListSettings(element, {"class", "title"}, list);
+    const JsonObject fields(element);
+    const JsonField formClass = fields.Required("class");
+    list.formClass = static_cast<uint16_t>(formClass.Unsigned(UINT16_MAX, 1));
+    const bool repeated = std::any_of(result.begin(), result.end(),
+                                      [&](const PackageListSpec &other) { return other.formClass == list.formClass; });
+    if (repeated) formClass.Fail("class " + std::to_string(list.formClass) + " is given twice");
+    fields.Read("title", list.title);
+    result.push_back(std::move(list));
+  }
+  return result;
+}
+
+const std::vector<PackageListSpec> &BuiltinPackageLists() {
+  static const std::vector<PackageListSpec> lists = [] {
+    const std::string name(kPackageListsFile);
+    return LoadPackageLists(std::string(*BuiltinFileText(name)), name + ".json");
+  }();
+  return lists;
+}
+
+}  // namespace sim

@@ -1,0 +1,298 @@
+#include "sim/profile/profile_loader.h"
+
+#include <cstring>
+#include <limits>
+#include <stdexcept>
+
+#include "sim/profile/builtin_files.h"
+#include "sim/profile/byte_layout.h"
+#include "sim/profile/json_field.h"
+#include "sim/profile/package_lists.h"
+
+namespace sim {
+namespace {
+
+using nlohmann::json;
+
+constexpr size_t kLargestVariable = 0x10000;
+constexpr size_t kLargestHob = 0xFFF8;  // the 16-bit HobLength, kept a multiple of 8
+constexpr size_t kPciConfigSize = 4096;
+constexpr size_t kLargestMemoryRegion = 0x100000;
+constexpr int kDeepestExtends = 8;
+constexpr uint16_t kGuidExtensionHob = 4;
+
+std::string BuiltinBoardList() {
+  std::string names;
+  for (const std::string &name : BuiltinBoardNames()) names += (names.empty() ? "" : ", ") + name;
+  return names;
+}
+
+// A document with "extends" is the named built-in board with the document's
+// fields merged over it (RFC 7396: objects merge, other values replace, null removes).
+json ResolveExtends(json document, const std::string &source, int depth) {
+  if (!document.is_object() || !document.contains("extends")) return document;
+  const JsonField field(document["extends"], source, "extends");
+  const std::string name = field.String();
+  const std::optional<std::string_view> text = BuiltinFileText(name);
+  if (!text || name == kPackageListsFile) field.Expected("the name of a built-in board (" + BuiltinBoardList() + ")");
+  if (depth >= kDeepestExtends) field.Fail("boards extend each other too deeply");
+  const std::string baseSource = name + ".json";
+  json merged = ResolveExtends(ParseProfileJson(std::string(*text), baseSource), baseSource, depth + 1);
+  merged.erase("name");
+  document.erase("extends");
+  merged.merge_patch(document);
+  return merged;
+}
+
+// A map whose names and values are numbers, each range-checked against its type.
+template <typename Key, typename Value>
+void ReadNumberMap(const std::optional<JsonField> &field, const std::string &keyWhat, std::map<Key, Value> &out) {
+  if (!field) return;
+  for (const JsonField &member : field->Members()) {
+    out[static_cast<Key>(member.KeyNumber(std::numeric_limits<Key>::max(), keyWhat))] =
+        static_cast<Value>(member.Unsigned(std::numeric_limits<Value>::max()));
+  }
+}
+
+Install ReadInstall(const JsonField &field) {
+  static const struct {
+    const char *name;
+    Install install;
+  } kTimings[] = {{"at-load", Install::AtLoad}, {"after-publishing", Install::AfterPublishing}, {"never", Install::Never}};
+  if (field.value().is_string()) {
+    for (const auto &timing : kTimings) {
+      if (field.String() == timing.name) return timing.install;
+    }
+  }
+  field.Expected("\"at-load\", \"after-publishing\" or \"never\"");
+}
+
+FirmwareSpec ReadFirmware(const JsonField &field) {
+  const JsonObject object = field.Fields(
+      {"vendor", "firmware_revision", "system_table_revision", "dxe_services_revision", "dxe_services_present"});
+  FirmwareSpec firmware;
+  object.Read("vendor", firmware.vendor);
+  object.Read("firmware_revision", firmware.firmwareRevision);
+  object.Read("system_table_revision", firmware.systemTableRevision);
+  object.Read("dxe_services_revision", firmware.dxeServicesRevision);
+  object.Read("dxe_services_present", firmware.dxeServicesPresent);
+  return firmware;
+}
+
+BoardProtocolsSpec ReadProtocols(const JsonField &field) {
+  const JsonObject object = field.Fields({"framework_hii", "string_service", "board_query", "board_register",
+                                          "board_condition", "board_registers"});
+  BoardProtocolsSpec protocols;
+  const struct {
+    const char *name;
+    Install &install;
+  } timings[] = {{"framework_hii", protocols.frameworkHii},
+                 {"string_service", protocols.stringService},
+                 {"board_query", protocols.boardQuery},
+                 {"board_register", protocols.boardRegister}};
+  for (const auto &timing : timings) {
+    if (const auto member = object.Optional(timing.name)) timing.install = ReadInstall(*member);
+  }
+  object.Read("board_condition", protocols.boardCondition);
+  ReadNumberMap(object.Optional("board_registers"), "a register number", protocols.boardRegisters);
+  return protocols;
+}
+
+std::vector<VariableSpec> ReadVariables(const JsonField &field) {
+  std::vector<VariableSpec> variables;
+  for (const JsonField &element : field.Elements()) {
+    const JsonObject object = element.Fields({"name", "guid", "attributes", "data"});
+    VariableSpec variable;
+    variable.name = object.Required("name").Text();
+    if (variable.name.empty() || variable.name.find(u'\0') != std::u16string::npos) {
+      object.Optional("name")->Expected("a name without zero characters");
+    }
+    variable.guid = object.Required("guid").Guid();
+    // Only these survive the power cycle that starts every boot and the NVRAM file between boots.
+    const JsonField attributes = object.Required("attributes");
+    variable.attributes = static_cast<uint32_t>(attributes.Unsigned(UINT32_MAX));
+    if (variable.attributes != 3 && variable.attributes != 7) {
+      attributes.Expected("3 or 7 (non-volatile with boot-service access, and runtime access for 7)");
+    }
+    const JsonField data = object.Required("data");
+    variable.data = ReadBytes(data, kLargestVariable);
+    if (variable.data.empty()) data.Fail("a variable holds at least one byte");
+    for (const VariableSpec &other : variables) {
+      if (other.name == variable.name && std::memcmp(&other.guid, &variable.guid, sizeof(EFI_GUID)) == 0) {
+        element.Fail("a second variable with the same name and GUID");
+      }
+    }
+    variables.push_back(std::move(variable));
+  }
+  return variables;
+}
+
+void AppendLittleEndian(std::vector<uint8_t> &bytes, uint64_t value, size_t width) {
+  for (size_t i = 0; i < width; ++i) bytes.push_back(static_cast<uint8_t>(value >> (8 * i)));
+}
+
+// {"raw": "hex"} as given, or a header (type, length, reserved), the name GUID
+// of a GUID-extension HOB, and the data padded to a multiple of 8 bytes.
+HobSpec ReadHob(const JsonField &field) {
+  HobSpec hob;
+  if (field.value().is_object() && field.value().contains("raw")) {
+    hob.bytes = ReadBytes(field.Fields({"raw"}).Required("raw"), kLargestHob);
+    return hob;
+  }
+  const JsonObject object = field.Fields({"type", "guid", "data"});
+  const JsonField type = object.Required("type");
+  const auto hobType = static_cast<uint16_t>(type.Unsigned(UINT16_MAX));
+  std::vector<uint8_t> body;
+  if (const auto guid = object.Optional("guid")) {
+    if (hobType != kGuidExtensionHob) guid->Fail("only a GUID-extension HOB (type 4) has a name GUID");
+    const EFI_GUID name = guid->Guid();
+    const auto *bytes = reinterpret_cast<const uint8_t *>(&name);
+    body.assign(bytes, bytes + sizeof name);
+  } else if (hobType == kGuidExtensionHob) {
+    field.Fail("a GUID-extension HOB (type 4) needs a guid");
+  }
+  if (const auto data = object.Optional("data")) {
+    const std::vector<uint8_t> bytes = ReadBytes(*data, kLargestHob);
+    body.insert(body.end(), bytes.begin(), bytes.end());
+  }
+  body.resize((body.size() + 7) / 8 * 8, 0);
+  if (8 + body.size() > kLargestHob) field.Fail("the HOB is longer than " + std::to_string(kLargestHob) + " bytes");
+  AppendLittleEndian(hob.bytes, hobType, 2);
+  AppendLittleEndian(hob.bytes, 8 + body.size(), 2);
+  AppendLittleEndian(hob.bytes, 0, 4);
+  hob.bytes.insert(hob.bytes.end(), body.begin(), body.end());
+  return hob;
+}
+
+void ApplyPackageListSettings(const JsonField &field, std::vector<PackageListSpec> &lists) {
+  for (const JsonField &member : field.Members()) {
+    const auto formClass = static_cast<uint16_t>(member.KeyNumber(UINT16_MAX, "a form class"));
+    bool found = false;
+    for (PackageListSpec &list : lists) {
+      if (list.formClass != formClass) continue;
+      ApplyListSettings(member, {}, list);
+      found = true;
+    }
+    if (!found) member.Fail("no package list has class " + std::to_string(formClass));
+  }
+}
+
+std::vector<MemoryMapEntrySpec> ReadMemoryMap(const JsonField &field) {
+  constexpr uint64_t kPageSize = 4096;
+  std::vector<MemoryMapEntrySpec> map;
+  for (const JsonField &element : field.Elements()) {
+    const JsonObject object = element.Fields({"type", "start", "pages", "attribute"});
+    MemoryMapEntrySpec entry;
+    entry.type = static_cast<uint32_t>(object.Required("type").Unsigned(UINT32_MAX));
+    const JsonField start = object.Required("start");
+    entry.physicalStart = start.Unsigned(UINT64_MAX);
+    if (entry.physicalStart % kPageSize != 0) start.Expected("an address aligned to 4 KiB");
+    // The last page may end at the very top of the address space.
+    entry.numberOfPages = object.Required("pages").Unsigned((UINT64_MAX - entry.physicalStart) / kPageSize + 1, 1);
+    object.Read("attribute", entry.attribute);
+    map.push_back(entry);
+  }
+  return map;
+}
+
+std::vector<PciFunctionSpec> ReadPci(const JsonField &field) {
+  std::vector<PciFunctionSpec> functions;
+  for (const JsonField &element : field.Elements()) {
+    const JsonObject object = element.Fields({"bus", "device", "function", "config"});
+    PciFunctionSpec pci;
+    pci.bus = static_cast<uint8_t>(object.Required("bus").Unsigned(UINT8_MAX));
+    pci.device = static_cast<uint8_t>(object.Required("device").Unsigned(31));
+    pci.function = static_cast<uint8_t>(object.Required("function").Unsigned(7));
+    pci.config = ReadBytes(object.Required("config"), kPciConfigSize);
+    for (const PciFunctionSpec &other : functions) {
+      if (other.bus == pci.bus && other.device == pci.device && other.function == pci.function) {
+        element.Fail("a second entry for the same bus, device and function");
+      }
+    }
+    functions.push_back(std::move(pci));
+  }
+  return functions;
+}
+
+std::vector<CpuidSpec> ReadCpuid(const JsonField &field) {
+  std::vector<CpuidSpec> leaves;
+  for (const JsonField &element : field.Elements()) {
+    const JsonObject object = element.Fields({"leaf", "subleaf", "eax", "ebx", "ecx", "edx"});
+    CpuidSpec cpuid;
+    cpuid.leaf = static_cast<uint32_t>(object.Required("leaf").Unsigned(UINT32_MAX));
+    object.Read("subleaf", cpuid.subleaf);
+    object.Read("eax", cpuid.eax);
+    object.Read("ebx", cpuid.ebx);
+    object.Read("ecx", cpuid.ecx);
+    object.Read("edx", cpuid.edx);
+    for (const CpuidSpec &other : leaves) {
+      if (other.leaf == cpuid.leaf && other.subleaf == cpuid.subleaf) element.Fail("a second entry for the same leaf");
+    }
+    leaves.push_back(cpuid);
+  }
+  return leaves;
+}
+
+std::vector<MemoryRegionSpec> ReadMemory(const JsonField &field) {
+  std::vector<MemoryRegionSpec> regions;
+  for (const JsonField &element : field.Elements()) {
+    const JsonObject object = element.Fields({"base", "data"});
+    MemoryRegionSpec region;
+    const JsonField base = object.Required("base");
+    region.base = base.Unsigned(UINT64_MAX);
+    region.bytes = ReadBytes(object.Required("data"), kLargestMemoryRegion);
+    if (region.bytes.size() > UINT64_MAX - region.base) base.Fail("the region runs past the top of memory");
+    for (const MemoryRegionSpec &other : regions) {
+      if (region.base < other.base + other.bytes.size() && other.base < region.base + region.bytes.size()) {
+        element.Fail("overlaps another memory region");
+      }
+    }
+    regions.push_back(std::move(region));
+  }
+  return regions;
+}
+
+HardwareSpec ReadHardware(const JsonField &field) {
+  const JsonObject object = field.Fields({"ports", "pci", "pci_express_base", "msrs", "cpuid", "memory"});
+  HardwareSpec hardware;
+  ReadNumberMap(object.Optional("ports"), "a port number", hardware.portValues);
+  if (const auto pci = object.Optional("pci")) hardware.pci = ReadPci(*pci);
+  object.Read("pci_express_base", hardware.pciExpressBase);
+  ReadNumberMap(object.Optional("msrs"), "an MSR number", hardware.msrs);
+  if (const auto cpuid = object.Optional("cpuid")) hardware.cpuid = ReadCpuid(*cpuid);
+  if (const auto memory = object.Optional("memory")) hardware.memory = ReadMemory(*memory);
+  return hardware;
+}
+
+}  // namespace
+
+BoardProfile LoadBoardProfile(const std::string &text, const std::string &sourceName) {
+  const json document = ResolveExtends(ParseProfileJson(text, sourceName), sourceName, 0);
+  const JsonField root(document, sourceName, "");
+  const JsonObject object = root.Fields(
+      {"name", "firmware", "protocols", "variables", "hobs", "package_lists", "memory_map", "hardware"});
+  BoardProfile profile;
+  profile.name = sourceName;
+  object.Read("name", profile.name);
+  if (const auto firmware = object.Optional("firmware")) profile.firmware = ReadFirmware(*firmware);
+  if (const auto protocols = object.Optional("protocols")) profile.protocols = ReadProtocols(*protocols);
+  if (const auto variables = object.Optional("variables")) profile.variables = ReadVariables(*variables);
+  if (const auto hobs = object.Optional("hobs")) {
+    for (const JsonField &element : hobs->Elements()) profile.hobs.push_back(ReadHob(element));
+  }
+  profile.packageLists = BuiltinPackageLists();
+  if (const auto lists = object.Optional("package_lists")) ApplyPackageListSettings(*lists, profile.packageLists);
+  if (const auto map = object.Optional("memory_map")) profile.memoryMap = ReadMemoryMap(*map);
+  if (const auto hardware = object.Optional("hardware")) profile.hardware = ReadHardware(*hardware);
+  return profile;
+}
+
+BoardProfile LoadBuiltinBoard(const std::string &name) {
+  const std::optional<std::string_view> text = BuiltinFileText(name);
+  if (!text || name == kPackageListsFile) {
+    throw std::runtime_error("no built-in board named \"" + name + "\" (built in: " + BuiltinBoardList() + ")");
+  }
+  return LoadBoardProfile(std::string(*text), name + ".json");
+}
+
+}  // namespace sim

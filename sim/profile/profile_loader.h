@@ -1,0 +1,24 @@
+// Board profiles and the setup menu's package lists, read from JSON. The schema
+// is described in docs/board-profile.md. Every fault in a document is a
+// std::runtime_error whose one-line message names the source and the field's
+// path, e.g. `board.json: hardware.ports."0xA35": expected an integer 0..0xFFFFFFFF, got "x"`.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "sim/board_profile.h"
+
+namespace sim {
+
+// sourceName is what messages call the document (usually its file name). The
+// package lists come from the built-in boards/package-lists.json, with the
+// profile's per-class settings applied.
+BoardProfile LoadBoardProfile(const std::string &text, const std::string &sourceName);
+
+// A profile built into the simulator, by base name ("reference" for boards/reference.json).
+BoardProfile LoadBuiltinBoard(const std::string &name);
+
+std::vector<PackageListSpec> LoadPackageLists(const std::string &text, const std::string &sourceName);
+
+}  // namespace sim

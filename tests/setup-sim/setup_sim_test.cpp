@@ -1,0 +1,196 @@
+// Runs the built setup-sim as a user would: exit status, one-line messages,
+// NVRAM files across boots, and the JSON report.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <nlohmann/json.hpp>
+
+namespace {
+
+namespace fs = std::filesystem;
+using nlohmann::json;
+
+struct Outcome {
+  int status = -1;
+  std::string out;
+  std::string err;
+};
+
+std::string ReadFile(const fs::path &path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+void WriteFile(const fs::path &path, const std::string &text) { std::ofstream(path, std::ios::binary) << text; }
+
+// Each test works in a directory of its own.
+class SetupSim : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const auto *test = ::testing::UnitTest::GetInstance()->current_test_info();
+    dir_ = fs::temp_directory_path() /
+           ("setup-sim-" + std::to_string(getpid()) + "-" + test->test_suite_name() + "-" + test->name());
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+
+  fs::path Path(const std::string &name) const { return dir_ / name; }
+
+  Outcome Sim(const std::vector<std::string> &arguments) const {
+    std::string command = "'" SETUP_SIM_PATH "'";
+    for (const std::string &argument : arguments) command += " '" + argument + "'";
+    command += " >'" + Path("out").string() + "' 2>'" + Path("err").string() + "'";
+    Outcome run;
+    const int status = std::system(command.c_str());
+    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    run.out = ReadFile(Path("out"));
+    run.err = ReadFile(Path("err"));
+    return run;
+  }
+
+  json SimJson(const std::vector<std::string> &arguments) const {
+    std::vector<std::string> withJson = arguments;
+    withJson.push_back("--json");
+    const Outcome run = Sim(withJson);
+    EXPECT_EQ(run.status, 0) << run.err;
+    return json::parse(run.out);
+  }
+
+  fs::path dir_;
+};
+
+// A failure is one line on stderr that starts with the program's name, and nothing on stdout.
+void ExpectOneLineFailure(const Outcome &run, int status, const std::string &mentions) {
+  EXPECT_EQ(run.status, status) << run.err;
+  EXPECT_EQ(run.out, "");
+  ASSERT_FALSE(run.err.empty());
+  EXPECT_EQ(run.err.find('\n'), run.err.size() - 1) << run.err;
+  EXPECT_EQ(run.err.rfind("setup-sim: ", 0), 0u) << run.err;
+  EXPECT_NE(run.err.find(mentions), std::string::npos) << run.err;
+}
+
+const json *FindVariable(const json &report, const std::string &name) {
+  for (const json &variable : report["variables"]) {
+    if (variable["name"] == name) return &variable;
+  }
+  return nullptr;
+}
+
+TEST_F(SetupSim, BadArgumentsFailWithOneLine) {
+  const struct {
+    std::vector<std::string> arguments;
+    const char *mentions;
+  } cases[] = {
+      {{"--bogus"}, "--bogus"},
+      {{"stray"}, "stray"},
+      {{"--board"}, "--board"},
+      {{"--callback", "2"}, "CLASS:KEY"},
+      {{"--callback", "2:0x10000"}, "2:0x10000"},
+      {{"--callback", "x:1"}, "x:1"},
+      {{"--callback", "3:59"}, "no package list of class 3"},
+  };
+  for (const auto &test : cases) {
+    SCOPED_TRACE(test.arguments[0]);
+    ExpectOneLineFailure(Sim(test.arguments), 2, test.mentions);
+  }
+}
+
+TEST_F(SetupSim, BadProfileFailsWithOneLineNamingTheField) {
+  WriteFile(Path("board.json"), R"({"hardware": {"ports": {"0xA35": "x"}}})");
+  WriteFile(Path("broken.json"), "{\"name\": \n\"x\"");
+  const struct {
+    std::string board;
+    std::string mentions;
+  } cases[] = {
+      {Path("board.json").string(), R"(board.json: hardware.ports."0xA35": expected an integer 0..0xFFFFFFFF, got "x")"},
+      {Path("broken.json").string(), "broken.json: line 2"},
+      {Path("missing.json").string(), "missing.json: cannot read the board profile"},
+      {dir_.string(), "cannot read the board profile"},
+  };
+  for (const auto &test : cases) {
+    SCOPED_TRACE(test.board);
+    ExpectOneLineFailure(Sim({"--board", test.board}), 1, test.mentions);
+  }
+}
+
+TEST_F(SetupSim, BadNvramFileFailsAndIsLeftAlone) {
+  for (const std::string &content : {std::string("not json"), std::string(R"({"format": "other"})")}) {
+    SCOPED_TRACE(content);
+    WriteFile(Path("board.nvram"), content);
+    ExpectOneLineFailure(Sim({"--nvram", Path("board.nvram").string()}), 1, "board.nvram");
+    EXPECT_EQ(ReadFile(Path("board.nvram")), content);
+  }
+}
+
+TEST_F(SetupSim, HelpExplainsItselfWithAnExample) {
+  const Outcome run = Sim({"--help"});
+  EXPECT_EQ(run.status, 0);
+  for (const char *text : {"--board", "--nvram", "--trigger", "--callback", "--json", "Examples", "2:0x3B", "reference"}) {
+    EXPECT_NE(run.out.find(text), std::string::npos) << text;
+  }
+}
+
+TEST_F(SetupSim, JsonReportHasEveryPart) {
+  const json report = SimJson({});
+  for (const char *key : {"board", "entry_status", "pages", "strings", "string_writes", "variables", "counters",
+                          "events", "pool_leaks", "pool_leak_bytes"}) {
+    EXPECT_TRUE(report.contains(key)) << key;
+  }
+  EXPECT_EQ(report["board"], "reference");
+  EXPECT_TRUE(report["strings"].is_object());
+  EXPECT_EQ(report["pages"].size(), 7u);
+  EXPECT_TRUE(report["entry_status"]["name"].is_string());
+  for (const char *key : {"reads", "writes", "bytes_written", "skipped_writes"}) {
+    EXPECT_TRUE(report["counters"][key].is_number_unsigned()) << key;
+  }
+  const json *seed = FindVariable(report, "MemoryInfo");
+  ASSERT_NE(seed, nullptr) << "the profile's variables seed a fresh store";
+  EXPECT_EQ((*seed)["guid"], "7EE396A1-FF7D-431B-FA53-8CCD127C44C5");
+  EXPECT_EQ((*seed)["data"].get<std::string>().size(), 2 * 345u);
+}
+
+TEST_F(SetupSim, TextReportShowsEveryPage) {
+  const Outcome run = Sim({});
+  ASSERT_EQ(run.status, 0) << run.err;
+  for (const char *text : {"Class 1 (Main)", "Class 2 (Advanced)", "Class 4 (Chipset)", "Class 8 (Boot)",
+                           "Class 16 (Security)", "Class 32 (Tools)", "Class 64 (Server Management)",
+                           "NVRAM variables", "NVRAM counters", "Events", "Pool leaks", "Entry point"}) {
+    EXPECT_NE(run.out.find(text), std::string::npos) << text;
+  }
+}
+
+TEST_F(SetupSim, LaterBootUsesTheSavedStoreAndTheTrigger) {
+  const std::string nvram = Path("board.nvram").string();
+  const auto board = [&](const char *marker) {
+    const std::string path = Path(std::string("board-") + marker + ".json").string();
+    WriteFile(path, std::string(R"({"extends": "reference", "variables": [{"name": "Marker",
+        "guid": "EC87D643-EBA4-4BB5-A1E5-3F3E36B20DA9", "attributes": 7, "data": ")") + marker + "\"}]}");
+    return path;
+  };
+  const json first = SimJson({"--board", board("01"), "--nvram", nvram});
+  ASSERT_TRUE(fs::exists(nvram));
+  ASSERT_NE(FindVariable(first, "Marker"), nullptr);
+  EXPECT_EQ((*FindVariable(first, "Marker"))["data"], "01");
+
+  const json later = SimJson({"--board", board("02"), "--nvram", nvram, "--trigger"});
+  ASSERT_NE(FindVariable(later, "Marker"), nullptr);
+  EXPECT_EQ((*FindVariable(later, "Marker"))["data"], "01") << "a loaded store is not seeded again";
+  bool triggered = false;
+  for (const json &event : later["events"]) {
+    triggered = triggered || (event["kind"] == "protocol-installed" &&
+                              event["detail"].get<std::string>().find("71202EEE-5F53-40D9-AB3D-9E0C26D96657") != std::string::npos);
+  }
+  EXPECT_TRUE(triggered);
+}
+
+}  // namespace

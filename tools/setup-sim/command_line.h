@@ -1,0 +1,29 @@
+// The options of one setup-sim run.
+#pragma once
+
+#include <optional>
+#include <ostream>
+#include <stdexcept>
+#include <string>
+
+#include "sim/boot.h"
+
+namespace setup_sim {
+
+struct CommandLine {
+  std::string board;  // a file or a built-in board's name; empty: the built-in reference board
+  std::string nvram;  // the store's file; empty: a fresh store that is not saved
+  bool json = false;
+  sim::BootOptions boot;
+};
+
+// Bad arguments; main reports them with exit status 2.
+class UsageError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// nullopt when --help was asked for (the help is written to out).
+std::optional<CommandLine> ParseCommandLine(int argc, const char *const *argv, std::ostream &out);
+
+}  // namespace setup_sim

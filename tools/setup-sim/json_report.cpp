@@ -1,0 +1,85 @@
+#include "tools/setup-sim/json_report.h"
+
+#include <nlohmann/json.hpp>
+
+#include "sim/machine/guid_text.h"
+#include "sim/machine/hex_text.h"
+#include "tools/setup-sim/pages.h"
+#include "tools/setup-sim/status_names.h"
+
+namespace setup_sim {
+namespace {
+
+using nlohmann::json;
+
+json Pages(const BootSession &session, json &strings) {
+  json pages = json::array();
+  for (const Page &page : CollectPages(session.profile, session.report)) {
+    json entries = json::array();
+    json &texts = strings[std::to_string(page.formClass)] = json::object();
+    for (const PageString &string : page.strings) {
+      entries.push_back({{"id", string.id}, {"label", string.label}, {"text", string.text}});
+      texts[std::to_string(string.id)] = string.text;
+    }
+    pages.push_back(
+        {{"class", page.formClass}, {"title", page.title}, {"removed", page.removed}, {"strings", entries}});
+  }
+  return pages;
+}
+
+json StringWrites(const sim::BootReport &report) {
+  json writes = json::array();
+  for (const sim::StringRecord &record : report.strings) {
+    writes.push_back({{"class", record.formClass}, {"id", record.stringId}, {"text", DisplayText(record.text)}});
+  }
+  return writes;
+}
+
+json Variables(const sim::VariableStore &store) {
+  json variables = json::array();
+  for (const sim::StoredVariable &variable : store.All()) {
+    variables.push_back({{"name", DisplayText(variable.name)},
+                         {"guid", sim::GuidToText(variable.guid)},
+                         {"attributes", variable.attributes},
+                         {"size", variable.data.size()},
+                         {"data", sim::HexOf(variable.data)}});
+  }
+  return variables;
+}
+
+json Events(const sim::BootReport &report) {
+  json events = json::array();
+  for (const sim::EventRecord &event : report.events) {
+    json values = json::object();
+    for (const auto &[name, value] : event.values) values[name] = value;
+    events.push_back({{"kind", event.kind}, {"detail", event.detail}, {"values", values}});
+  }
+  return events;
+}
+
+}  // namespace
+
+void WriteJsonReport(const BootSession &session, std::ostream &out) {
+  const sim::BootReport &report = session.report;
+  const sim::NvramCounters &counters = session.store.Counters();
+  json strings = json::object();
+  json document = {
+      {"board", session.profile.name},
+      {"entry_status", {{"name", StatusName(report.entryStatus)}, {"value", report.entryStatus}}},
+      {"pages", Pages(session, strings)},
+      {"string_writes", StringWrites(report)},
+      {"variables", Variables(session.store)},
+      {"counters",
+       {{"reads", counters.reads},
+        {"writes", counters.writes},
+        {"bytes_written", counters.bytesWritten},
+        {"skipped_writes", counters.skippedWrites}}},
+      {"events", Events(report)},
+      {"pool_leaks", report.poolLeaks},
+      {"pool_leak_bytes", report.poolLeakBytes},
+  };
+  document["strings"] = strings;
+  out << document.dump(2) << "\n";
+}
+
+}  // namespace setup_sim

@@ -1,0 +1,59 @@
+#include "tools/setup-sim/status_names.h"
+
+#include <cstdio>
+
+namespace setup_sim {
+namespace {
+
+const struct {
+  EFI_STATUS status;
+  const char *name;
+} kStatusNames[] = {
+    {EFI_SUCCESS, "EFI_SUCCESS"},
+    {EFI_LOAD_ERROR, "EFI_LOAD_ERROR"},
+    {EFI_INVALID_PARAMETER, "EFI_INVALID_PARAMETER"},
+    {EFI_UNSUPPORTED, "EFI_UNSUPPORTED"},
+    {EFI_BAD_BUFFER_SIZE, "EFI_BAD_BUFFER_SIZE"},
+    {EFI_BUFFER_TOO_SMALL, "EFI_BUFFER_TOO_SMALL"},
+    {EFI_NOT_READY, "EFI_NOT_READY"},
+    {EFI_DEVICE_ERROR, "EFI_DEVICE_ERROR"},
+    {EFI_WRITE_PROTECTED, "EFI_WRITE_PROTECTED"},
+    {EFI_OUT_OF_RESOURCES, "EFI_OUT_OF_RESOURCES"},
+    {EFI_VOLUME_CORRUPTED, "EFI_VOLUME_CORRUPTED"},
+    {EFI_VOLUME_FULL, "EFI_VOLUME_FULL"},
+    {EFI_NO_MEDIA, "EFI_NO_MEDIA"},
+    {EFI_MEDIA_CHANGED, "EFI_MEDIA_CHANGED"},
+    {EFI_NOT_FOUND, "EFI_NOT_FOUND"},
+    {EFI_ACCESS_DENIED, "EFI_ACCESS_DENIED"},
+    {EFI_NO_RESPONSE, "EFI_NO_RESPONSE"},
+    {EFI_NO_MAPPING, "EFI_NO_MAPPING"},
+    {EFI_TIMEOUT, "EFI_TIMEOUT"},
+    {EFI_NOT_STARTED, "EFI_NOT_STARTED"},
+    {EFI_ALREADY_STARTED, "EFI_ALREADY_STARTED"},
+    {EFI_ABORTED, "EFI_ABORTED"},
+    {EFI_ICMP_ERROR, "EFI_ICMP_ERROR"},
+    {EFI_TFTP_ERROR, "EFI_TFTP_ERROR"},
+    {EFI_PROTOCOL_ERROR, "EFI_PROTOCOL_ERROR"},
+    {EFI_INCOMPATIBLE_VERSION, "EFI_INCOMPATIBLE_VERSION"},
+    {EFI_SECURITY_VIOLATION, "EFI_SECURITY_VIOLATION"},
+    {EFI_CRC_ERROR, "EFI_CRC_ERROR"},
+    {EFI_NOT_AVAILABLE_YET, "EFI_NOT_AVAILABLE_YET"},
+    {EFI_UNLOAD_IMAGE, "EFI_UNLOAD_IMAGE"},
+    {EFI_WARN_UNKNOWN_GLYPH, "EFI_WARN_UNKNOWN_GLYPH"},
+    {EFI_WARN_DELETE_FAILURE, "EFI_WARN_DELETE_FAILURE"},
+    {EFI_WARN_WRITE_FAILURE, "EFI_WARN_WRITE_FAILURE"},
+    {EFI_WARN_BUFFER_TOO_SMALL, "EFI_WARN_BUFFER_TOO_SMALL"},
+};
+
+}  // namespace
+
+std::string StatusName(EFI_STATUS status) {
+  for (const auto &entry : kStatusNames) {
+    if (entry.status == status) return entry.name;
+  }
+  char text[24];
+  std::snprintf(text, sizeof text, "0x%llX", static_cast<unsigned long long>(status));
+  return text;
+}
+
+}  // namespace setup_sim
