@@ -13,13 +13,17 @@ the variables the driver reads or writes. Values the firmware alone decides are
 listed in FIRMWARE_DECIDES with the reason; each must equal the firmware's own
 value from before the driver ran.
 
-usage: compare.py --profile BOARD.json --firmware SERIAL1 [SERIAL2 ...]
+usage: compare.py --profile BOARD.json --package-lists LISTS.json --firmware SERIAL1 [SERIAL2 ...]
                   --simulator SIM1.json [SIM2.json ...] [--report FILE]
 Exit status 0 when everything agrees, 1 on any difference, 2 for bad input.
 """
 import argparse
 import json
+import os
 import sys
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "seeds"))
+from generate_package_seeds import build_lists  # noqa: E402  (the lists the companion registers)
 
 BEGIN_MARKER = "==== setup-efi report begin ===="
 END_MARKER = "==== setup-efi report end ===="
@@ -153,7 +157,8 @@ def selected(variable):
 
 
 def variable_map(variables):
-    return {variable_key(v): (v.get("attributes"), v.get("data")) for v in variables if selected(v)}
+    return {variable_key(v): (v.get("attributes"), v["data"].upper() if "data" in v else None)
+            for v in variables if selected(v)}
 
 
 def check_machine(cmp, boot, machine, profile):
@@ -326,20 +331,34 @@ def compare_string_writes(cmp, boot, report, simulation):
             return
 
 
-def compare_strings(cmp, boot, report, simulation):
-    removed = {e["values"]["class"] for e in simulation["events"] if e["kind"] == "package-list-removed"}
-    predicted = simulation["strings"]
+def initial_texts(package_lists):
+    """For each class (decimal text), each string id (decimal text) with the list's own initial text."""
+    return {str(item["class"]): {str(string_id): text for string_id, text in item["strings"]}
+            for item in build_lists(package_lists)}
+
+
+def compare_strings(cmp, boot, report, simulation, initial):
+    """The text each string of each registered list holds: the last text the driver set, else the list's own."""
+    registered = set()
+    for event in simulation["events"]:
+        if event["kind"] == "package-list-published":
+            registered.add(str(event["values"]["class"]))
+        elif event["kind"] == "package-list-removed":
+            registered.discard(str(event["values"]["class"]))
     for form_class, strings in report["strings"].items():
+        expected_state = "registered" if form_class in registered else "not registered"
+        if (strings is not None) != (form_class in registered):
+            cmp.fail(boot, f"package list class {form_class} in the HII database", expected_state,
+                     "registered" if strings is not None else "not registered")
+            continue
         if strings is None:
-            if int(form_class) not in removed:
-                cmp.fail(boot, f"package list class {form_class}", "registered in the HII database",
-                         "not registered")
             continue
-        if form_class not in predicted:
-            cmp.fail(boot, f"package list class {form_class}", "a page in the simulator's report", "none")
+        if form_class not in initial:
+            cmp.fail(boot, f"package list class {form_class}", "a list of the package-lists file", "none")
             continue
+        set_texts = simulation["strings"].get(form_class, {})
         for string_id, text in strings.items():
-            expected = predicted[form_class].get(string_id)
+            expected = set_texts.get(string_id, initial[form_class].get(string_id))
             if isinstance(text, dict):
                 cmp.fail(boot, f"string class {form_class} id {string_id}", json.dumps(expected),
                          f"GetString status {text.get('status'):#x}")
@@ -388,7 +407,7 @@ def language_table(report):
     return "\n".join(rows)
 
 
-def compare_boot(cmp, boot, report, simulation, profile):
+def compare_boot(cmp, boot, report, simulation, profile, initial):
     trigger = boot > 1
     check_machine(cmp, boot, report["machine"], profile)
     if boot == 1:
@@ -401,13 +420,14 @@ def compare_boot(cmp, boot, report, simulation, profile):
     check_providers_finished(cmp, boot, report)
     compare_callbacks(cmp, boot, report, simulation)
     compare_string_writes(cmp, boot, report, simulation)
-    compare_strings(cmp, boot, report, simulation)
+    compare_strings(cmp, boot, report, simulation, initial)
     compare_variables(cmp, boot, report, simulation)
 
 
 def main(argv=None):
     parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
     parser.add_argument("--profile", required=True)
+    parser.add_argument("--package-lists", required=True, help="the package lists the companion registered")
     parser.add_argument("--firmware", nargs="+", required=True, help="serial logs, one per boot")
     parser.add_argument("--simulator", nargs="+", required=True, help="setup-sim --json outputs, one per boot")
     parser.add_argument("--report", help="also write the full comparison to this file")
@@ -417,6 +437,11 @@ def main(argv=None):
     try:
         with open(args.profile, encoding="utf-8") as handle:
             profile = json.load(handle)
+        if profile.get("package_lists"):
+            raise InputError(f"{args.profile}: package_lists adjusts the lists, but the companion registers "
+                             f"{args.package_lists} as it is")
+        with open(args.package_lists, encoding="utf-8") as handle:
+            initial = initial_texts(json.load(handle))
         reports = [extract_report(path) for path in args.firmware]
         simulations = []
         for path in args.simulator:
@@ -424,8 +449,8 @@ def main(argv=None):
                 simulations.append(json.load(handle))
         cmp = Comparison()
         for boot, (report, simulation) in enumerate(zip(reports, simulations), start=1):
-            compare_boot(cmp, boot, report, simulation, profile)
-    except (InputError, OSError, json.JSONDecodeError, KeyError, TypeError) as error:
+            compare_boot(cmp, boot, report, simulation, profile, initial)
+    except (InputError, OSError, json.JSONDecodeError, KeyError, TypeError, ValueError) as error:
         print(f"compare: {type(error).__name__}: {error}", file=sys.stderr)
         return 2
 
