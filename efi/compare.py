@@ -254,6 +254,8 @@ def check_run(cmp, boot, report, trigger):
         cmp.equal(boot, f"{image} image started", True, run["started"])
     if "companion" in report:
         cmp.equal(boot, "companion entry status", 0, report["companion"]["entry_status"])
+    if trigger and "driver" in report:
+        cmp.equal(boot, "trigger install status", 0, report.get("trigger_status"))
 
 
 def firmware_events(report):
