@@ -1,7 +1,22 @@
-#include "platform/firmware_services.h"
+#include "core/firmware_calls.h"
+#include "core/language_variables.h"
+#include "core/setup_module.h"
 
-// Until the setup spine lands, the image only records its service tables.
+// A first boot (no LastLangCodes yet) publishes at once and creates Setup from
+// the merged defaults; later boots leave publishing to whoever installs the
+// trigger protocol, so the load itself stays short.
 extern "C" EFI_STATUS EFIAPI SetupDriverEntry(EFI_HANDLE ImageHandle, EFI_SYSTEM_TABLE *SystemTable) {
   CaptureServiceTables(ImageHandle, SystemTable);
-  return EFI_SUCCESS;
+  MemFill(gSetupModule.SetupDefaultImage, kSetupDataSize, 0);
+  if (VariableExists(u"LastLangCodes", &kSetupVariableGuid)) {
+    RegisterProtocolNotifyEvent(&kPublishTriggerGuid, PublishSetupPackages, nullptr, &gSetupModule.TriggerEvent,
+                                &gSetupModule.TriggerRegistration);
+  } else {
+    PublishSetupPackages(nullptr, nullptr);
+    if (!VariableExists(u"Setup", &kSetupVariableGuid)) {
+      StoreVariable(u"Setup", &kSetupVariableGuid, kAttrNvBsRt, kSetupDataSize, gSetupModule.SetupDefaultImage);
+    }
+  }
+  InitLanguageVariables();
+  return UpdateSetupRecords();
 }

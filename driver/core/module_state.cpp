@@ -1,0 +1,3 @@
+#include "core/setup_module.h"
+
+SetupModuleState gSetupModule;

@@ -1,0 +1,3 @@
+#include "pages/page_providers.h"
+
+VOID SioResourceProvider(EFI_HII_HANDLE, UINT16) {}
