@@ -1,5 +1,5 @@
-// The profile's "processor" and "hardware_monitor" sections: what the loader
-// makes of them, and one-line errors that name the field.
+// Faults in the profile's "processor" and "hardware_monitor" sections are one
+// line that names the field.
 #include <gtest/gtest.h>
 
 #include <stdexcept>
@@ -8,28 +8,6 @@
 #include "sim/profile/profile_loader.h"
 
 namespace {
-
-TEST(ProcessorSections, ReferenceAndLateBoards) {
-  const sim::BoardProfile reference = sim::LoadBuiltinBoard("reference");
-  const sim::ProcessorBoardSpec &processor = reference.processor;
-  EXPECT_EQ(processor.cpuInfoInstall, sim::Install::AtLoad);
-  EXPECT_EQ(processor.cpuPackageInstall, sim::Install::AtLoad);
-  ASSERT_EQ(processor.cpuInfoRecords.size(), 1u);
-  EXPECT_EQ(processor.cpuInfoRecords[0].count, 32u);
-  ASSERT_EQ(processor.packages.size(), 2u);
-  EXPECT_EQ(processor.packages[1].processorId, 0x20u);
-  ASSERT_TRUE(processor.hardwareMonitor.has_value());
-  EXPECT_EQ(processor.hardwareMonitor->bankSelect, 0x80);
-  EXPECT_EQ(processor.hardwareMonitor->registers.at({6, 0x57}), (std::vector<uint8_t>{0xA0, 0x82}));
-
-  const sim::BoardProfile late = sim::LoadBuiltinBoard("late-cpu-package");
-  EXPECT_EQ(late.processor.cpuInfoInstall, sim::Install::AtLoad);
-  EXPECT_EQ(late.processor.cpuPackageInstall, sim::Install::AfterPublishing);
-
-  const sim::BoardProfile bare = sim::LoadBoardProfile("{}", "bare.json");
-  EXPECT_EQ(bare.processor.cpuInfoInstall, sim::Install::Never);
-  EXPECT_FALSE(bare.processor.hardwareMonitor.has_value());
-}
 
 TEST(ProcessorSections, ErrorsNameTheField) {
   const struct {
