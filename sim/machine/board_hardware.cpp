@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "sim/machine/peripherals_hardware.h"
+
 namespace sim {
 
 namespace {
@@ -19,6 +21,7 @@ std::unique_ptr<HardwareModel> BuildBoardHardware(const BoardProfile &profile, E
     std::snprintf(detail, sizeof detail, "port 0x%X = 0x%X", port, value);
     log.Record("port-write", detail, {{"port", port}, {"width", static_cast<uint64_t>(width)}, {"value", value}});
   });
+  AttachPeripheralHardware(*model, profile.peripherals);
   return model;
 }
 

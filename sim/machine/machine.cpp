@@ -21,6 +21,7 @@ Machine::Machine(const BoardProfile &profile, VariableStore &store)
       protocols_(events_),
       hii_(profile_.packageLists),
       boardRegisters_(profile_.protocols.boardRegisters),
+      peripherals_(profile_.peripherals),
       firmwareVendor_(profile_.firmware.vendor),
       bootServices_(MakeBootServices()),
       runtimeServices_(MakeRuntimeServices()),
@@ -84,14 +85,18 @@ void Machine::InstallBoardProtocols(Install when) {
       {profile_.protocols.boardRegister, kBoardRegisterProtocolGuid, &boardRegister_, "BoardRegisterProtocol"},
   };
   for (const auto &protocol : board) {
-    if (protocol.install != when) continue;
-    if (when == Install::AtLoad) {
-      EFI_HANDLE handle = nullptr;
-      protocols_.Install(&handle, &protocol.protocol, protocol.interface);
-    } else {
-      InstallLogged(protocol.protocol, protocol.interface, protocol.name);
-    }
+    if (protocol.install == when) InstallOnNewHandle(when, protocol.protocol, protocol.interface, protocol.name);
   }
+  peripherals_.Install(*this, when);
+}
+
+void Machine::InstallOnNewHandle(Install when, const EFI_GUID &protocol, VOID *interface, const char *name) {
+  if (when != Install::AtLoad) {
+    InstallLogged(protocol, interface, name);
+    return;
+  }
+  EFI_HANDLE handle = nullptr;
+  protocols_.Install(&handle, &protocol, interface);
 }
 
 void Machine::InstallPublishTrigger() { InstallLogged(kPublishTriggerGuid, &publishTrigger_, "publish trigger"); }

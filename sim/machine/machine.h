@@ -18,6 +18,7 @@
 #include "sim/machine/event_service.h"
 #include "sim/machine/firmware_tables.h"
 #include "sim/machine/hii_database.h"
+#include "sim/machine/peripherals_platform.h"
 #include "sim/machine/pool_allocator.h"
 #include "sim/machine/protocol_database.h"
 #include "sim/variable_store.h"
@@ -48,10 +49,14 @@ class Machine {
   HiiDatabase &Hii() { return hii_; }
   // The board's registers behind BoardRegisterProtocol; writes land here.
   std::map<uint32_t, uint64_t> &BoardRegisters() { return boardRegisters_; }
+  // The Super I/O, USB, management engine, message box and FRU side of the board.
+  PeripheralsPlatform &Peripherals() { return peripherals_; }
 
   // Installs, each on a new handle, the board protocols the profile schedules
   // for that moment; installs after load are logged as "protocol-installed".
   void InstallBoardProtocols(Install when);
+  // Installs one interface on a new handle at that moment, logged as above.
+  void InstallOnNewHandle(Install when, const EFI_GUID &protocol, VOID *interface, const char *name);
   // Installs the protocol that releases the driver's deferred publishing.
   void InstallPublishTrigger();
   // Calls the form callback of the published package list of that class, as
@@ -74,6 +79,7 @@ class Machine {
   ProtocolDatabase protocols_;
   HiiDatabase hii_;
   std::map<uint32_t, uint64_t> boardRegisters_;
+  PeripheralsPlatform peripherals_;
 
   std::u16string firmwareVendor_;
   EFI_BOOT_SERVICES bootServices_;

@@ -1,0 +1,79 @@
+#include "sim/machine/peripherals_platform.h"
+
+#include <cstring>
+
+#include "driver/pages/network_fru_record.h"
+#include "driver/uefi/setup_platform_protocols.h"
+#include "sim/machine/machine.h"
+
+namespace sim {
+
+namespace {
+
+constexpr uint8_t kForeignBytes = 0xC5;  // the Super I/O driver's own fields
+constexpr uint32_t kVolatileBsRt = EFI_VARIABLE_BOOTSERVICE_ACCESS | EFI_VARIABLE_RUNTIME_ACCESS;
+
+}  // namespace
+
+PeripheralsPlatform::PeripheralsPlatform(const PeripheralsSpec &spec)
+    : spec_(spec), usb_(MakeUsbDeviceInfo()), meRequests_(MakeMeRequests()), me_{}, messageBox_(MakeMessageBox()) {
+  me_.Requests = &meRequests_;
+  for (const SioDeviceSpec &device : spec_.superIo.devices) {
+    auto built = std::make_unique<SioDevice>();
+    std::memset(built.get(), kForeignBytes, sizeof *built);
+    built->description.Kind = device.kind;
+    built->description.Instance = device.instance;
+    built->description.Present = device.present;
+    built->interface.Description = &built->description;
+    built->interface.Enabled = device.enabled;
+    built->interface.Active = device.active;
+    built->interface.IoBase = device.ioBase;
+    built->interface.Irq = device.irq;
+    built->interface.Dma = device.dma;
+    sioDevices_.push_back(std::move(built));
+  }
+  if (spec_.fru) {
+    for (size_t i = 0; i < fruTexts_.size(); ++i) fruTexts_[i] = spec_.fru->texts[i].value_or("");
+  }
+}
+
+void PeripheralsPlatform::Install(Machine &machine, sim::Install when) {
+  if (when == sim::Install::AtLoad) StoreVariables(machine);
+  if (spec_.superIo.install == when) {
+    for (const auto &device : sioDevices_) {
+      machine.InstallOnNewHandle(when, kSioDeviceProtocolGuid, &device->interface, "SioDeviceProtocol");
+    }
+  }
+  const struct {
+    sim::Install install;
+    const EFI_GUID &protocol;
+    VOID *interface;
+    const char *name;
+  } protocols[] = {
+      {spec_.usb.install, kUsbDeviceInfoProtocolGuid, &usb_, "UsbDeviceInfoProtocol"},
+      {spec_.managementEngine.install, kMeInfoProtocolGuid, &me_, "MeInfoProtocol"},
+      {spec_.messageBox.install, kMessageBoxProtocolGuid, &messageBox_, "MessageBoxProtocol"},
+  };
+  for (const auto &protocol : protocols) {
+    if (protocol.install == when) machine.InstallOnNewHandle(when, protocol.protocol, protocol.interface, protocol.name);
+  }
+}
+
+// Both are volatile: the USB driver and the FRU driver set them afresh at every boot.
+void PeripheralsPlatform::StoreVariables(Machine &machine) const {
+  if (spec_.usb.massDevNum) {
+    machine.Store().Put({u"UsbMassDevNum", kSetupVariableGuid, kVolatileBsRt, *spec_.usb.massDevNum});
+  }
+  if (!spec_.fru) return;
+  FruSetupRecord record{};
+  for (size_t i = 0; i < fruTexts_.size(); ++i) {
+    record.Texts[i] = spec_.fru->texts[i] ? fruTexts_[i].c_str() : nullptr;
+  }
+  record.Valid = spec_.fru->valid;
+  std::vector<uint8_t> data(spec_.fru->size, 0);
+  std::memcpy(data.data(), &record, std::min<size_t>(data.size(), sizeof record));
+  // The pointers mean nothing after boot services, so no runtime access.
+  machine.Store().Put({u"FruSetup STRING", kFruSetupGuid, EFI_VARIABLE_BOOTSERVICE_ACCESS, data});
+}
+
+}  // namespace sim
