@@ -73,30 +73,25 @@ void Machine::InstallLogged(const EFI_GUID &protocol, VOID *interface, const cha
 }
 
 void Machine::InstallBoardProtocols(Install when) {
-  const struct {
-    Install install;
-    const EFI_GUID &protocol;
-    VOID *interface;
-    const char *name;
-  } board[] = {
-      {profile_.protocols.frameworkHii, kFrameworkHiiProtocolGuid, &frameworkHii_, "EFI_HII_PROTOCOL"},
-      {profile_.protocols.stringService, kStringServiceProtocolGuid, &stringService_, "StringServiceProtocol"},
-      {profile_.protocols.boardQuery, kBoardQueryProtocolGuid, &boardQuery_, "BoardQueryProtocol"},
-      {profile_.protocols.boardRegister, kBoardRegisterProtocolGuid, &boardRegister_, "BoardRegisterProtocol"},
-  };
-  for (const auto &protocol : board) {
-    if (protocol.install == when) InstallOnNewHandle(when, protocol.protocol, protocol.interface, protocol.name);
-  }
+  InstallScheduled(when, {
+      {profile_.protocols.frameworkHii, &kFrameworkHiiProtocolGuid, &frameworkHii_, "EFI_HII_PROTOCOL"},
+      {profile_.protocols.stringService, &kStringServiceProtocolGuid, &stringService_, "StringServiceProtocol"},
+      {profile_.protocols.boardQuery, &kBoardQueryProtocolGuid, &boardQuery_, "BoardQueryProtocol"},
+      {profile_.protocols.boardRegister, &kBoardRegisterProtocolGuid, &boardRegister_, "BoardRegisterProtocol"},
+  });
   peripherals_.Install(*this, when);
 }
 
-void Machine::InstallOnNewHandle(Install when, const EFI_GUID &protocol, VOID *interface, const char *name) {
-  if (when != Install::AtLoad) {
-    InstallLogged(protocol, interface, name);
-    return;
+void Machine::InstallScheduled(Install when, const std::vector<ScheduledProtocol> &protocols) {
+  for (const ScheduledProtocol &protocol : protocols) {
+    if (protocol.install != when) continue;
+    if (when == Install::AtLoad) {
+      EFI_HANDLE handle = nullptr;
+      protocols_.Install(&handle, protocol.protocol, protocol.interface);
+    } else {
+      InstallLogged(*protocol.protocol, protocol.interface, protocol.name);
+    }
   }
-  EFI_HANDLE handle = nullptr;
-  protocols_.Install(&handle, &protocol, interface);
 }
 
 void Machine::InstallPublishTrigger() { InstallLogged(kPublishTriggerGuid, &publishTrigger_, "publish trigger"); }

@@ -55,8 +55,15 @@ class Machine {
   // Installs, each on a new handle, the board protocols the profile schedules
   // for that moment; installs after load are logged as "protocol-installed".
   void InstallBoardProtocols(Install when);
-  // Installs one interface on a new handle at that moment, logged as above.
-  void InstallOnNewHandle(Install when, const EFI_GUID &protocol, VOID *interface, const char *name);
+  // A protocol and the moment the profile schedules it for.
+  struct ScheduledProtocol {
+    Install install;
+    const EFI_GUID *protocol;
+    VOID *interface;
+    const char *name;
+  };
+  // Installs, each on a new handle and logged as above, the protocols scheduled for that moment.
+  void InstallScheduled(Install when, const std::vector<ScheduledProtocol> &protocols);
   // Installs the protocol that releases the driver's deferred publishing.
   void InstallPublishTrigger();
   // Calls the form callback of the published package list of that class, as

@@ -39,24 +39,15 @@ PeripheralsPlatform::PeripheralsPlatform(const PeripheralsSpec &spec)
 
 void PeripheralsPlatform::Install(Machine &machine, sim::Install when) {
   if (when == sim::Install::AtLoad) StoreVariables(machine);
-  if (spec_.superIo.install == when) {
-    for (const auto &device : sioDevices_) {
-      machine.InstallOnNewHandle(when, kSioDeviceProtocolGuid, &device->interface, "SioDeviceProtocol");
-    }
-  }
-  const struct {
-    sim::Install install;
-    const EFI_GUID &protocol;
-    VOID *interface;
-    const char *name;
-  } protocols[] = {
-      {spec_.usb.install, kUsbDeviceInfoProtocolGuid, &usb_, "UsbDeviceInfoProtocol"},
-      {spec_.managementEngine.install, kMeInfoProtocolGuid, &me_, "MeInfoProtocol"},
-      {spec_.messageBox.install, kMessageBoxProtocolGuid, &messageBox_, "MessageBoxProtocol"},
+  std::vector<Machine::ScheduledProtocol> protocols = {
+      {spec_.usb.install, &kUsbDeviceInfoProtocolGuid, &usb_, "UsbDeviceInfoProtocol"},
+      {spec_.managementEngine.install, &kMeInfoProtocolGuid, &me_, "MeInfoProtocol"},
+      {spec_.messageBox.install, &kMessageBoxProtocolGuid, &messageBox_, "MessageBoxProtocol"},
   };
-  for (const auto &protocol : protocols) {
-    if (protocol.install == when) machine.InstallOnNewHandle(when, protocol.protocol, protocol.interface, protocol.name);
+  for (const auto &device : sioDevices_) {
+    protocols.push_back({spec_.superIo.install, &kSioDeviceProtocolGuid, &device->interface, "SioDeviceProtocol"});
   }
+  machine.InstallScheduled(when, protocols);
 }
 
 // Both are volatile: the USB driver and the FRU driver set them afresh at every boot.
