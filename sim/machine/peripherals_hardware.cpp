@@ -96,8 +96,8 @@ PciFunctionSpec BridgeFunction(const PciBridgeSpec &bridge, const NetworkControl
 
 }  // namespace
 
-void AttachPeripheralHardware(HardwareModel &model, const PeripheralsSpec &spec) {
-  for (const NetworkControllerSpec &controller : spec.network) {
+void AttachPeripheralHardware(HardwareModel &model, const PeripheralsSpec &peripherals) {
+  for (const NetworkControllerSpec &controller : peripherals.network) {
     model.AddPciFunction(ControllerFunction(controller));
     if (controller.bridge) model.AddPciFunction(BridgeFunction(*controller.bridge, controller));
     if (controller.ioBase != 0) {
@@ -105,7 +105,7 @@ void AttachPeripheralHardware(HardwareModel &model, const PeripheralsSpec &spec)
                              std::make_shared<RegisterWindow>(controller.ioBase, controller.mac));
     }
   }
-  if (const std::optional<uint8_t> outcome = spec.managementEngine.disableOutcome) {
+  if (const std::optional<uint8_t> outcome = peripherals.managementEngine.disableOutcome) {
     // System management mode leaves its outcome where the setup driver looks for it.
     model.OnPortWrite([outcome](uint16_t port, int width, uint32_t value) {
       if (port != kSoftwareSmiPort || width != 1 || value != kMeDisableSmiCommand) return;

@@ -9,6 +9,6 @@
 
 namespace sim {
 
-void AttachPeripheralHardware(HardwareModel &model, const PeripheralsSpec &spec);
+void AttachPeripheralHardware(HardwareModel &model, const PeripheralsSpec &peripherals);
 
 }  // namespace sim

@@ -15,10 +15,10 @@ constexpr uint32_t kVolatileBsRt = EFI_VARIABLE_BOOTSERVICE_ACCESS | EFI_VARIABL
 
 }  // namespace
 
-PeripheralsPlatform::PeripheralsPlatform(const PeripheralsSpec &spec)
-    : spec_(spec), usb_(MakeUsbDeviceInfo()), meRequests_(MakeMeRequests()), me_{}, messageBox_(MakeMessageBox()) {
+PeripheralsPlatform::PeripheralsPlatform(const PeripheralsSpec &board)
+    : board_(board), usb_(MakeUsbDeviceInfo()), meRequests_(MakeMeRequests()), me_{}, messageBox_(MakeMessageBox()) {
   me_.Requests = &meRequests_;
-  for (const SioDeviceSpec &device : spec_.superIo.devices) {
+  for (const SioDeviceSpec &device : board_.superIo.devices) {
     auto built = std::make_unique<SioDevice>();
     std::memset(built.get(), kForeignBytes, sizeof *built);
     built->description.Kind = device.kind;
@@ -32,36 +32,36 @@ PeripheralsPlatform::PeripheralsPlatform(const PeripheralsSpec &spec)
     built->interface.Dma = device.dma;
     sioDevices_.push_back(std::move(built));
   }
-  if (spec_.fru) {
-    for (size_t i = 0; i < fruTexts_.size(); ++i) fruTexts_[i] = spec_.fru->texts[i].value_or("");
+  if (board_.fru) {
+    for (size_t i = 0; i < fruTexts_.size(); ++i) fruTexts_[i] = board_.fru->texts[i].value_or("");
   }
 }
 
 void PeripheralsPlatform::Install(Machine &machine, sim::Install when) {
   if (when == sim::Install::AtLoad) StoreVariables(machine);
   std::vector<Machine::ScheduledProtocol> protocols = {
-      {spec_.usb.install, &kUsbDeviceInfoProtocolGuid, &usb_, "UsbDeviceInfoProtocol"},
-      {spec_.managementEngine.install, &kMeInfoProtocolGuid, &me_, "MeInfoProtocol"},
-      {spec_.messageBox.install, &kMessageBoxProtocolGuid, &messageBox_, "MessageBoxProtocol"},
+      {board_.usb.install, &kUsbDeviceInfoProtocolGuid, &usb_, "UsbDeviceInfoProtocol"},
+      {board_.managementEngine.install, &kMeInfoProtocolGuid, &me_, "MeInfoProtocol"},
+      {board_.messageBox.install, &kMessageBoxProtocolGuid, &messageBox_, "MessageBoxProtocol"},
   };
   for (const auto &device : sioDevices_) {
-    protocols.push_back({spec_.superIo.install, &kSioDeviceProtocolGuid, &device->interface, "SioDeviceProtocol"});
+    protocols.push_back({board_.superIo.install, &kSioDeviceProtocolGuid, &device->interface, "SioDeviceProtocol"});
   }
   machine.InstallScheduled(when, protocols);
 }
 
 // Both are volatile: the USB driver and the FRU driver set them afresh at every boot.
 void PeripheralsPlatform::StoreVariables(Machine &machine) const {
-  if (spec_.usb.massDevNum) {
-    machine.Store().Put({u"UsbMassDevNum", kSetupVariableGuid, kVolatileBsRt, *spec_.usb.massDevNum});
+  if (board_.usb.massDevNum) {
+    machine.Store().Put({u"UsbMassDevNum", kSetupVariableGuid, kVolatileBsRt, *board_.usb.massDevNum});
   }
-  if (!spec_.fru) return;
+  if (!board_.fru) return;
   FruSetupRecord record{};
   for (size_t i = 0; i < fruTexts_.size(); ++i) {
-    record.Texts[i] = spec_.fru->texts[i] ? fruTexts_[i].c_str() : nullptr;
+    record.Texts[i] = board_.fru->texts[i] ? fruTexts_[i].c_str() : nullptr;
   }
-  record.Valid = spec_.fru->valid;
-  std::vector<uint8_t> data(spec_.fru->size, 0);
+  record.Valid = board_.fru->valid;
+  std::vector<uint8_t> data(board_.fru->size, 0);
   std::memcpy(data.data(), &record, std::min<size_t>(data.size(), sizeof record));
   // The pointers mean nothing after boot services, so no runtime access.
   machine.Store().Put({u"FruSetup STRING", kFruSetupGuid, EFI_VARIABLE_BOOTSERVICE_ACCESS, data});

@@ -22,7 +22,7 @@ class Machine;
 
 class PeripheralsPlatform {
  public:
-  explicit PeripheralsPlatform(const PeripheralsSpec &spec);
+  explicit PeripheralsPlatform(const PeripheralsSpec &board);
   PeripheralsPlatform(const PeripheralsPlatform &) = delete;
   PeripheralsPlatform &operator=(const PeripheralsPlatform &) = delete;
 
@@ -30,7 +30,7 @@ class PeripheralsPlatform {
   // also stores the variables other drivers leave before the setup driver loads.
   void Install(Machine &machine, sim::Install when);
 
-  const PeripheralsSpec &Spec() const { return spec_; }
+  const PeripheralsSpec &Board() const { return board_; }
 
  private:
   // One device's interface, with its description record after it; the bytes
@@ -42,7 +42,7 @@ class PeripheralsPlatform {
 
   void StoreVariables(Machine &machine) const;
 
-  const PeripheralsSpec &spec_;
+  const PeripheralsSpec &board_;  // the profile's section
   std::vector<std::unique_ptr<SioDevice>> sioDevices_;
   UsbDeviceInfoProtocol usb_;
   MeRequestObject meRequests_;

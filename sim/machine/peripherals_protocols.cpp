@@ -12,12 +12,12 @@ namespace sim {
 
 namespace {
 
-const PeripheralsSpec &Peripherals() { return Machine::Current().Peripherals().Spec(); }
+const PeripheralsSpec &Peripherals() { return Machine::Current().Peripherals().Board(); }
 
 EFI_STATUS EFIAPI GetDeviceCounts(UINT8 *counts) {
   if (counts == nullptr) return EFI_INVALID_PARAMETER;
-  const std::array<uint8_t, 6> &spec = Peripherals().usb.counts;
-  std::copy(spec.begin(), spec.end(), counts);
+  const std::array<uint8_t, 6> &reported = Peripherals().usb.counts;
+  std::copy(reported.begin(), reported.end(), counts);
   return EFI_SUCCESS;
 }
 

@@ -42,16 +42,16 @@ SuperIoSpec ReadSuperIo(const JsonField &field) {
   for (const JsonField &element : devices->Elements()) {
     const JsonObject device =
         element.Fields({"kind", "instance", "io_base", "irq", "dma", "present", "enabled", "active"});
-    SioDeviceSpec spec;
-    spec.kind = static_cast<uint32_t>(device.Required("kind").Unsigned(UINT32_MAX));
-    device.Read("instance", spec.instance);
-    device.Read("io_base", spec.ioBase);
-    device.Read("irq", spec.irq);
-    device.Read("dma", spec.dma);
-    device.Read("present", spec.present);
-    device.Read("enabled", spec.enabled);
-    device.Read("active", spec.active);
-    superIo.devices.push_back(spec);
+    SioDeviceSpec read;
+    read.kind = static_cast<uint32_t>(device.Required("kind").Unsigned(UINT32_MAX));
+    device.Read("instance", read.instance);
+    device.Read("io_base", read.ioBase);
+    device.Read("irq", read.irq);
+    device.Read("dma", read.dma);
+    device.Read("present", read.present);
+    device.Read("enabled", read.enabled);
+    device.Read("active", read.active);
+    superIo.devices.push_back(read);
   }
   return superIo;
 }
@@ -117,14 +117,14 @@ std::array<uint8_t, 6> ReadMac(const JsonField &field) {
 
 using PciLocation = std::tuple<uint8_t, uint8_t, uint8_t>;
 
-template <typename Spec>
-PciLocation ReadLocation(const JsonObject &object, Spec &spec) {
-  spec.bus = static_cast<uint8_t>(object.Required("bus").Unsigned(UINT8_MAX));
-  spec.device = static_cast<uint8_t>(object.Required("device").Unsigned(31));
-  spec.function = static_cast<uint8_t>(object.Required("function").Unsigned(7));
-  object.Read("vendor_id", spec.vendorId);
-  spec.deviceId = static_cast<uint16_t>(object.Required("device_id").Unsigned(UINT16_MAX));
-  return {spec.bus, spec.device, spec.function};
+template <typename Function>
+PciLocation ReadLocation(const JsonObject &object, Function &function) {
+  function.bus = static_cast<uint8_t>(object.Required("bus").Unsigned(UINT8_MAX));
+  function.device = static_cast<uint8_t>(object.Required("device").Unsigned(31));
+  function.function = static_cast<uint8_t>(object.Required("function").Unsigned(7));
+  object.Read("vendor_id", function.vendorId);
+  function.deviceId = static_cast<uint16_t>(object.Required("device_id").Unsigned(UINT16_MAX));
+  return {function.bus, function.device, function.function};
 }
 
 std::vector<NetworkControllerSpec> ReadNetwork(const JsonField &field, const HardwareSpec &hardware) {
@@ -148,10 +148,11 @@ std::vector<NetworkControllerSpec> ReadNetwork(const JsonField &field, const Har
     }
     controller.mac = ReadMac(object.Required("mac"));
     if (const auto bridge = object.Optional("bridge")) {
-      PciBridgeSpec spec;
-      claim(*bridge, ReadLocation(bridge->Fields({"bus", "device", "function", "vendor_id", "device_id"}), spec));
-      if (spec.bus >= controller.bus) bridge->Fail("the controller's bus must lie behind the bridge's own");
-      controller.bridge = spec;
+      PciBridgeSpec bridgeFunction;
+      const JsonObject bridgeObject = bridge->Fields({"bus", "device", "function", "vendor_id", "device_id"});
+      claim(*bridge, ReadLocation(bridgeObject, bridgeFunction));
+      if (bridgeFunction.bus >= controller.bus) bridge->Fail("the controller's bus must lie behind the bridge's own");
+      controller.bridge = bridgeFunction;
     }
     controllers.push_back(controller);
   }

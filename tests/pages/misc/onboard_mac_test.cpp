@@ -53,10 +53,10 @@ TEST(OnboardMac, ReadsOnlyControllersThatArePresentWithAWindow) {
   };
   for (const Case &c : cases) {
     SCOPED_TRACE(c.name);
-    sim::PeripheralsSpec spec;
-    spec.network = c.controllers;
+    sim::PeripheralsSpec peripherals;
+    peripherals.network = c.controllers;
     sim::HardwareModel model{sim::HardwareSpec{}};
-    sim::AttachPeripheralHardware(model, spec);
+    sim::AttachPeripheralHardware(model, peripherals);
     std::vector<std::pair<uint16_t, uint32_t>> writes;
     model.OnPortWrite([&](uint16_t port, int, uint32_t value) { writes.emplace_back(port, value); });
     sim::ActiveHardware bound(model);

@@ -32,11 +32,18 @@ constexpr const char *kSecondNic =
 // Header and name only: the rating would lie in the next HOB.
 constexpr const char *kBarePsuHob = R"({"raw": "04 00 18 00 00 00 00 00 6F 8C 2D 98 F6 F6 35 41 A3 09 A4 59 3E A5 64 17"})";
 
-std::string PsuHob(const char *data) {
-  return std::string(R"({"type": 4, "guid": "982D8C6F-F6F6-4135-A309-A4593EA56417", "data": )") + data + "}";
+std::string PsuHob(int scale, int rawRating) {
+  return R"({"type": 4, "guid": "982D8C6F-F6F6-4135-A309-A4593EA56417", "data": {"at": {"1": {"u8": )" +
+         std::to_string(scale) + R"(}, "6": {"u16": )" + std::to_string(rawRating) + "}}}}";
+}
+
+std::string Hobs(const std::string &first, const std::string &second = "") {
+  return R"("hobs": [)" + first + (second.empty() ? "" : ", " + second) + "]";
 }
 
 std::string Peripherals(const std::string &section) { return R"("peripherals": {)" + section + "}"; }
+
+std::string SuperIo(const std::string &devices) { return Peripherals(R"("super_io": {"devices": [)" + devices + "]}"); }
 
 std::string Network(const std::string &controllers) { return Peripherals(R"("network": [)" + controllers + "]"); }
 
@@ -86,21 +93,18 @@ TEST_F(PeripheralsBoot, PagesShowWhatThePlatformReports) {
     uint16_t formClass;
     Expected expected;
   } cases[] = {
-      {"parallel port with interrupt and DMA", Peripherals(R"("super_io": {"devices": [{"kind": 7, "io_base": "0x378", "irq": 7, "dma": 3}]})"),
-       2, {{756, u"IO=378h; IRQ=7; DMA=3;"}, {727, std::nullopt}}},
-      {"parallel port with neither", Peripherals(R"("super_io": {"devices": [{"kind": 7, "io_base": "0x378"}]})"),
-       2, {{756, u"IO=378h;"}}},
-      {"parallel port with DMA only", Peripherals(R"("super_io": {"devices": [{"kind": 7, "io_base": "0x278", "dma": 1}]})"),
-       2, {{756, u"IO=278h; DMA=1;"}}},
-      {"floppy prints DMA 0", Peripherals(R"("super_io": {"devices": [{"kind": 1, "io_base": "0x3F0", "irq": 6}]})"),
-       2, {{727, u"IO=3F0h; IRQ=6; DMA=0;"}}},
-      {"third serial port and cleared flags", Peripherals(R"("super_io": {"devices": [
+      {"parallel port with interrupt and DMA", SuperIo(R"({"kind": 7, "io_base": "0x378", "irq": 7, "dma": 3})"), 2,
+        {{756, u"IO=378h; IRQ=7; DMA=3;"}, {727, std::nullopt}}},
+      {"parallel port with neither", SuperIo(R"({"kind": 7, "io_base": "0x378"})"), 2, {{756, u"IO=378h;"}}},
+      {"parallel port with DMA only", SuperIo(R"({"kind": 7, "io_base": "0x278", "dma": 1})"), 2, {{756, u"IO=278h; DMA=1;"}}},
+      {"floppy prints DMA 0", SuperIo(R"({"kind": 1, "io_base": "0x3F0", "irq": 6})"), 2, {{727, u"IO=3F0h; IRQ=6; DMA=0;"}}},
+      {"third serial port and cleared flags", SuperIo(R"(
            {"kind": 6, "instance": 2, "io_base": "0x3E8", "irq": 4}, {"kind": 6, "io_base": "0x3F8", "irq": 4, "active": 0},
            {"kind": 6, "instance": 1, "io_base": "0x2F8", "irq": 3, "enabled": 0},
-           {"kind": 12, "io_base": "0x2E8", "irq": 10, "present": 0}]})"),
+           {"kind": 12, "io_base": "0x2E8", "irq": 10, "present": 0})"),
        2, {{737, std::nullopt}, {738, std::nullopt}, {774, std::nullopt}}},
-      {"later device wins", Peripherals(R"("super_io": {"devices": [{"kind": 12, "io_base": "0x2E8", "irq": 10},
-           {"kind": 12, "io_base": "0x3E8", "irq": 11}]})"), 2, {{774, u"IO=3E8h; IRQ=11;"}}},
+      {"later device wins", SuperIo(R"({"kind": 12, "io_base": "0x2E8", "irq": 10},
+                                       {"kind": 12, "io_base": "0x3E8", "irq": 11})"), 2, {{774, u"IO=3E8h; IRQ=11;"}}},
       {"no Super I/O devices", Peripherals(R"("super_io": {"install": "never"})"), 2, {{727, std::nullopt}}},
       {"Super I/O lines on class 2 only", "", 64, {{737, std::nullopt}}},
 
@@ -110,7 +114,8 @@ TEST_F(PeripheralsBoot, PagesShowWhatThePlatformReports) {
        2, {{1545, std::u16string(name48.begin(), name48.end())}, {1546, std::u16string(48, u'L')},
            {1547, u"Disk 3"}, {1560, u"Disk 16"}}},
       {"no UsbMassDevNum", Peripherals(R"("usb": {"mass_dev_num": null})"), 2, {{1520, std::nullopt}}},
-      {"UsbMassDevNum of three bytes", Peripherals(R"("usb": {"mass_dev_num": "02 01 00"})"), 2, {{1520, std::nullopt}}},
+      {"UsbMassDevNum of three bytes", Peripherals(R"("usb": {"mass_dev_num": "02 01 00"})"), 2,
+       {{1520, std::nullopt}}},
       {"no USB protocol", Peripherals(R"("usb": {"install": "never"})"), 2, {{1520, std::nullopt}}},
 
       {"ME version and status bytes", Peripherals(R"("management_engine": {"responses": {
@@ -122,22 +127,21 @@ TEST_F(PeripheralsBoot, PagesShowWhatThePlatformReports) {
        2, {{1344, u"2.1.107.5"}, {1657, std::nullopt}}},
       {"ME lines not on class 4", "", 4, {{1344, std::nullopt}, {1657, std::nullopt}}},
 
-      {"scaled rating", R"("hobs": [)" + std::string(kCpuHob) + ", " + PsuHob(R"({"at": {"1": {"u8": 2}, "6": {"u16": 5600}}})") + "]",
-       2, {{577, u"1400 Watts"}, {582, u"10 s"}}},
-      {"shift taken modulo 32, HOB before the processor's", R"("hobs": [)" + PsuHob(R"({"at": {"1": {"u8": 33}, "6": {"u16": 1400}}})") + ", " + kCpuHob + "]",
-       2, {{577, u"700 Watts"}}},
-      {"no processor HOB", R"("hobs": [)" + PsuHob(R"({"at": {"6": {"u16": 1400}}})") + "]", 2, {{577, std::nullopt}, {582, std::nullopt}}},
-      {"HOB too short for the rating", R"("hobs": [)" + std::string(kCpuHob) + ", " + kBarePsuHob + "]",
-       2, {{577, std::nullopt}}},
+      {"scaled rating", Hobs(kCpuHob, PsuHob(2, 5600)), 2, {{577, u"1400 Watts"}, {582, u"10 s"}}},
+      {"shift taken modulo 32, HOB before the processor's", Hobs(PsuHob(33, 1400), kCpuHob), 2, {{577, u"700 Watts"}}},
+      {"no processor HOB", Hobs(PsuHob(0, 1400)), 2, {{577, std::nullopt}, {582, std::nullopt}}},
+      {"HOB too short for the rating", Hobs(kCpuHob, kBarePsuHob), 2, {{577, std::nullopt}}},
 
-      {"receive-address registers", "", 8, {{27, u"4.6.0004"}, {1597, u"00-1E-67-2A-51-3C"}, {1600, u"00-1E-67-2A-51-3D"}}},
+      {"receive-address registers", "", 8,
+       {{27, u"4.6.0004"}, {1597, u"00-1E-67-2A-51-3C"}, {1600, u"00-1E-67-2A-51-3D"}}},
       {"first controller of another kind", Network(std::string(kOtherFirstNic) + ", " + kSecondNic),
        2, {{1597, std::nullopt}, {1600, u"00-1E-67-2A-51-3D"}}},
       {"no root port", Network(std::string(kFirstNic) + ", " + kUnbridgedSecondNic),
        2, {{1597, u"11-22-33-44-55-66"}, {1600, std::nullopt}}},
-      {"no I/O window", Network(R"({"bus": 0, "device": 25, "function": 0, "device_id": "0x1502", "mac": "11-22-33-44-55-66"})"),
-       2, {{1597, std::nullopt}}},
-      {"FRU texts marked invalid", Peripherals(R"("fru": {"valid": 0})"), 2, {{1606, std::nullopt}, {1633, std::nullopt}}},
+      {"no I/O window", Network(R"({"bus": 0, "device": 25, "function": 0, "device_id": "0x1502",
+                                     "mac": "11-22-33-44-55-66"})"), 2, {{1597, std::nullopt}}},
+      {"FRU texts marked invalid", Peripherals(R"("fru": {"valid": 0})"), 2,
+       {{1606, std::nullopt}, {1633, std::nullopt}}},
       {"null FRU text", Peripherals(R"("fru": {"texts": ["M", "P", null, "R", "S", "T"]})"),
        2, {{1606, u"M"}, {1612, u"P"}, {1618, std::nullopt}, {1624, u"R"}, {1630, u"S"}, {1633, u"T"}}},
       {"FRU record without its flag", Peripherals(R"("fru": {"size": 48})"), 2, {{1606, std::nullopt}}},

@@ -54,19 +54,19 @@ TEST(PeripheralsProfile, GivenSectionsInstallAtLoadAndOthersNever) {
           "management_engine": {"install": "after-publishing", "disable_outcome": 0},
           "fru": {"texts": ["A", null, "C", "D", "E", "F"], "valid": 0, "size": 49}}})",
       "board.json");
-  const sim::PeripheralsSpec &spec = profile.peripherals;
-  EXPECT_EQ(spec.usb.install, sim::Install::AtLoad);
-  EXPECT_EQ(spec.usb.counts[3], 2);
-  EXPECT_EQ(spec.usb.massDevNum, (std::vector<uint8_t>{2, 1}));
-  EXPECT_EQ(spec.managementEngine.install, sim::Install::AfterPublishing);
-  EXPECT_EQ(spec.managementEngine.disableOutcome, std::optional<uint8_t>(0));
-  EXPECT_EQ(spec.superIo.install, sim::Install::Never);
-  EXPECT_EQ(spec.messageBox.install, sim::Install::Never);
-  ASSERT_TRUE(spec.fru);
-  EXPECT_FALSE(spec.fru->texts[1]);
-  EXPECT_EQ(spec.fru->texts[2], std::optional<std::string>("C"));
-  EXPECT_EQ(spec.fru->valid, 0);
-  EXPECT_EQ(spec.fru->size, 49u);
+  const sim::PeripheralsSpec &peripherals = profile.peripherals;
+  EXPECT_EQ(peripherals.usb.install, sim::Install::AtLoad);
+  EXPECT_EQ(peripherals.usb.counts[3], 2);
+  EXPECT_EQ(peripherals.usb.massDevNum, (std::vector<uint8_t>{2, 1}));
+  EXPECT_EQ(peripherals.managementEngine.install, sim::Install::AfterPublishing);
+  EXPECT_EQ(peripherals.managementEngine.disableOutcome, std::optional<uint8_t>(0));
+  EXPECT_EQ(peripherals.superIo.install, sim::Install::Never);
+  EXPECT_EQ(peripherals.messageBox.install, sim::Install::Never);
+  ASSERT_TRUE(peripherals.fru);
+  EXPECT_FALSE(peripherals.fru->texts[1]);
+  EXPECT_EQ(peripherals.fru->texts[2], std::optional<std::string>("C"));
+  EXPECT_EQ(peripherals.fru->valid, 0);
+  EXPECT_EQ(peripherals.fru->size, 49u);
 }
 
 }  // namespace
