@@ -1,5 +1,6 @@
 #include "sim/machine/peripherals_platform.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "driver/pages/network_fru_record.h"
