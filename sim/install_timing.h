@@ -1,6 +1,5 @@
-// When a platform protocol appears: already there when the driver loads,
-// installed only after publishing, or never. Shared by the board profile's
-// sections.
+// When a platform protocol appears: already there when the driver loads, installed
+// only after publishing, or never.
 #pragma once
 
 namespace sim {

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "sim/machine/hardware_monitor_chip.h"
+#include "sim/machine/peripherals_hardware.h"
 
 namespace sim {
 
@@ -21,6 +22,7 @@ std::unique_ptr<HardwareModel> BuildBoardHardware(const BoardProfile &profile, E
     std::snprintf(detail, sizeof detail, "port 0x%X = 0x%X", port, value);
     log.Record("port-write", detail, {{"port", port}, {"width", static_cast<uint64_t>(width)}, {"value", value}});
   });
+  AttachPeripheralHardware(*model, profile.peripherals);
   AttachHardwareMonitor(*model, profile.processor);
   return model;
 }

@@ -21,6 +21,7 @@ Machine::Machine(const BoardProfile &profile, VariableStore &store)
       protocols_(events_),
       hii_(profile_.packageLists),
       boardRegisters_(profile_.protocols.boardRegisters),
+      peripherals_(profile_.peripherals),
       firmwareVendor_(profile_.firmware.vendor),
       bootServices_(MakeBootServices()),
       runtimeServices_(MakeRuntimeServices()),
@@ -73,15 +74,18 @@ void Machine::InstallLogged(const EFI_GUID &protocol, VOID *interface, const cha
 }
 
 void Machine::InstallBoardProtocols(Install when) {
-  std::vector<ScheduledProtocol> board = {
+  InstallScheduled(when, {
       {profile_.protocols.frameworkHii, &kFrameworkHiiProtocolGuid, &frameworkHii_, "EFI_HII_PROTOCOL"},
       {profile_.protocols.stringService, &kStringServiceProtocolGuid, &stringService_, "StringServiceProtocol"},
       {profile_.protocols.boardQuery, &kBoardQueryProtocolGuid, &boardQuery_, "BoardQueryProtocol"},
       {profile_.protocols.boardRegister, &kBoardRegisterProtocolGuid, &boardRegister_, "BoardRegisterProtocol"},
-  };
-  const std::vector<ScheduledProtocol> processor = processorFirmware_.Protocols();
-  board.insert(board.end(), processor.begin(), processor.end());
-  for (const ScheduledProtocol &protocol : board) {
+  });
+  peripherals_.Install(*this, when);
+  processorFirmware_.Install(*this, when);
+}
+
+void Machine::InstallScheduled(Install when, const std::vector<ScheduledProtocol> &protocols) {
+  for (const ScheduledProtocol &protocol : protocols) {
     if (protocol.install != when) continue;
     if (when == Install::AtLoad) {
       EFI_HANDLE handle = nullptr;

@@ -82,9 +82,10 @@ ProcessorFirmware::ProcessorFirmware(const ProcessorBoardSpec &spec) : spec_(spe
   cpuPackage_.firmware = this;
 }
 
-std::vector<ScheduledProtocol> ProcessorFirmware::Protocols() {
-  return {{spec_.cpuInfoInstall, &kCpuInfoProtocolGuid, &cpuInfo_, "CpuInfoProtocol"},
-          {spec_.cpuPackageInstall, &kCpuPackageProtocolGuid, &cpuPackage_, "CpuPackageProtocol"}};
+void ProcessorFirmware::Install(Machine &machine, sim::Install when) {
+  machine.InstallScheduled(when, {{spec_.cpuInfoInstall, &kCpuInfoProtocolGuid, &cpuInfo_, "CpuInfoProtocol"},
+                                  {spec_.cpuPackageInstall, &kCpuPackageProtocolGuid, &cpuPackage_,
+                                   "CpuPackageProtocol"}});
 }
 
 // An index beyond the records is EFI_NOT_FOUND and leaves *Record as it was.

@@ -10,10 +10,11 @@
 #include <vector>
 
 #include "driver/pages/processor_protocols.h"
-#include "sim/machine/scheduled_protocol.h"
 #include "sim/profile_processor.h"
 
 namespace sim {
+
+class Machine;
 
 class ProcessorFirmware {
  public:
@@ -21,8 +22,8 @@ class ProcessorFirmware {
   ProcessorFirmware(const ProcessorFirmware &) = delete;
   ProcessorFirmware &operator=(const ProcessorFirmware &) = delete;
 
-  // Both protocols with the install timings the profile gives them.
-  std::vector<ScheduledProtocol> Protocols();
+  // Installs the protocols the profile schedules for that moment.
+  void Install(Machine &machine, sim::Install when);
 
  private:
   // Each interface starts with the protocol's table, so a member finds its

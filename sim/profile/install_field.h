@@ -1,5 +1,4 @@
-// The install timing of a platform protocol in a profile:
-// "at-load", "after-publishing" or "never".
+// A protocol's install timing in a profile: "at-load", "after-publishing" or "never".
 #pragma once
 
 #include "sim/install_timing.h"

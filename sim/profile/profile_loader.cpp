@@ -9,6 +9,7 @@
 #include "sim/profile/install_field.h"
 #include "sim/profile/json_field.h"
 #include "sim/profile/package_lists.h"
+#include "sim/profile/peripherals_section.h"
 #include "sim/profile/processor_section.h"
 
 namespace sim {
@@ -259,8 +260,8 @@ BoardProfile LoadBoardProfile(const std::string &text, const std::string &source
   const json document = ResolveExtends(ParseProfileJson(text, sourceName), sourceName, 0);
   const JsonField root(document, sourceName, "");
   const JsonObject object = root.Fields(
-      {"name", "firmware", "protocols", "variables", "hobs", "package_lists", "memory_map", "hardware", "processor",
-       "hardware_monitor"});
+      {"name", "firmware", "protocols", "variables", "hobs", "package_lists", "memory_map", "hardware",
+       "peripherals", "processor", "hardware_monitor"});
   BoardProfile profile;
   profile.name = sourceName;
   object.Read("name", profile.name);
@@ -274,6 +275,9 @@ BoardProfile LoadBoardProfile(const std::string &text, const std::string &source
   if (const auto lists = object.Optional("package_lists")) ApplyPackageListSettings(*lists, profile.packageLists);
   if (const auto map = object.Optional("memory_map")) profile.memoryMap = ReadMemoryMap(*map);
   if (const auto hardware = object.Optional("hardware")) profile.hardware = ReadHardware(*hardware);
+  if (const auto peripherals = object.Optional("peripherals")) {
+    profile.peripherals = ReadPeripherals(*peripherals, profile.hardware);
+  }
   profile.processor = ReadProcessorSections(object);
   return profile;
 }
