@@ -12,6 +12,7 @@
 #include "driver/uefi/setup_platform_protocols.h"
 #include "sim/boot.h"
 #include "sim/profile/profile_loader.h"
+#include "tests/pages/boot_checks.h"
 
 namespace {
 
@@ -59,12 +60,7 @@ class PeripheralsBoot : public ::testing::Test {
     sim::BootOptions options;
     options.callbacks = std::move(callbacks);
     sim::BootReport report = sim::RunBoot(profile, store, options);
-    EXPECT_EQ(report.poolLeaks, 0u) << "pool blocks left allocated";
-    for (const sim::EventRecord &event : report.events) {
-      for (const char *fault : {"unexpected-service-call", "pool-free-invalid", "tpl-misuse", "string-rejected"}) {
-        EXPECT_NE(event.kind, fault) << event.detail;
-      }
-    }
+    ExpectCleanBoot(report);
     return report;
   }
 

@@ -11,6 +11,7 @@
 
 #include "sim/boot.h"
 #include "sim/profile/profile_loader.h"
+#include "tests/pages/boot_checks.h"
 
 namespace processor_pages {
 
@@ -51,12 +52,7 @@ class PageBoot : public ::testing::Test {
     sim::BootOptions options;
     options.callbacks = std::move(callbacks);
     sim::BootReport report = sim::RunBoot(profile, store, options);
-    EXPECT_EQ(report.poolLeaks, 0u) << "pool blocks left allocated";
-    for (const sim::EventRecord &event : report.events) {
-      for (const char *fault : {"unexpected-service-call", "pool-free-invalid", "tpl-misuse", "string-rejected"}) {
-        EXPECT_NE(event.kind, fault) << event.detail;
-      }
-    }
+    ExpectCleanBoot(report);
     return report;
   }
 
