@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "driver/uefi/uefi_base.h"
+#include "sim/profile_memory_storage.h"
 
 namespace sim {
 
@@ -103,6 +104,7 @@ struct BoardProfile {
   std::vector<MemoryMapEntrySpec> memoryMap;
   HardwareSpec hardware;
   BoardProtocolsSpec protocols;
+  MemoryStorageSpec memoryStorage;
 };
 
 }  // namespace sim

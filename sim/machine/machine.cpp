@@ -83,14 +83,17 @@ void Machine::InstallBoardProtocols(Install when) {
       {profile_.protocols.boardQuery, kBoardQueryProtocolGuid, &boardQuery_, "BoardQueryProtocol"},
       {profile_.protocols.boardRegister, kBoardRegisterProtocolGuid, &boardRegister_, "BoardRegisterProtocol"},
   };
-  for (const auto &protocol : board) {
-    if (protocol.install != when) continue;
-    if (when == Install::AtLoad) {
-      EFI_HANDLE handle = nullptr;
-      protocols_.Install(&handle, &protocol.protocol, protocol.interface);
-    } else {
-      InstallLogged(protocol.protocol, protocol.interface, protocol.name);
-    }
+  for (const auto &protocol : board) InstallIfDue(protocol.install, when, protocol.protocol, protocol.interface, protocol.name);
+  memoryStorage_.InstallDevices(*this, when);
+}
+
+void Machine::InstallIfDue(Install timing, Install now, const EFI_GUID &protocol, VOID *interface, const char *name) {
+  if (timing != now) return;
+  if (now == Install::AtLoad) {
+    EFI_HANDLE handle = nullptr;
+    protocols_.Install(&handle, &protocol, interface);
+  } else {
+    InstallLogged(protocol, interface, name);
   }
 }
 

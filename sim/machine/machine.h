@@ -18,6 +18,7 @@
 #include "sim/machine/event_service.h"
 #include "sim/machine/firmware_tables.h"
 #include "sim/machine/hii_database.h"
+#include "sim/machine/memory_storage_platform.h"
 #include "sim/machine/pool_allocator.h"
 #include "sim/machine/protocol_database.h"
 #include "sim/variable_store.h"
@@ -52,6 +53,9 @@ class Machine {
   // Installs, each on a new handle, the board protocols the profile schedules
   // for that moment; installs after load are logged as "protocol-installed".
   void InstallBoardProtocols(Install when);
+  // Installs interface on a new handle when its timing is now: quietly at load,
+  // logged as "protocol-installed" afterwards.
+  void InstallIfDue(Install timing, Install now, const EFI_GUID &protocol, VOID *interface, const char *name);
   // Installs the protocol that releases the driver's deferred publishing.
   void InstallPublishTrigger();
   // Calls the form callback of the published package list of that class, as
@@ -88,6 +92,7 @@ class Machine {
   BoardQueryProtocol boardQuery_;
   BoardRegisterProtocol boardRegister_;
   uint64_t publishTrigger_ = 0;  // the trigger's interface carries nothing; only its install matters
+  MemoryStoragePlatform memoryStorage_{profile_.memoryStorage};
 
   EFI_HANDLE imageHandle_ = nullptr;
   Machine *previous_;
