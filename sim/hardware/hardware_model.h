@@ -27,7 +27,7 @@ class PortDevice {
 
 class HardwareModel {
  public:
-  explicit HardwareModel(const HardwareSpec &spec);
+  explicit HardwareModel(const HardwareSpec &board);
   uint32_t PortRead(uint16_t port, int width);
   void PortWrite(uint16_t port, int width, uint32_t value);
   uint64_t MsrRead(uint32_t index);

@@ -14,7 +14,7 @@ EFI_STATUS EFIAPI RemovePack(EFI_HII_PROTOCOL *, EFI_HII_HANDLE handle) {
   Machine &machine = Machine::Current();
   const PublishedList *list = machine.Hii().Find(handle);
   if (list == nullptr) return EFI_NOT_FOUND;
-  const uint16_t formClass = list->spec->formClass;
+  const uint16_t formClass = list->source->formClass;
   machine.Hii().Remove(handle);
   machine.Log().Record("package-list-removed", "", {{"class", formClass}, {"handle", handle}});
   return EFI_SUCCESS;
@@ -27,7 +27,7 @@ EFI_STATUS LanguageText(EFI_HII_HANDLE handle, const std::u16string PackageListS
   Machine &machine = Machine::Current();
   const PublishedList *list = machine.Hii().Find(handle);
   if (list == nullptr) return EFI_INVALID_PARAMETER;
-  const std::u16string &text = list->spec->*which;
+  const std::u16string &text = list->source->*which;
   if (text.empty()) return EFI_NOT_FOUND;
   const size_t bytes = (text.size() + 1) * sizeof(CHAR16);
   auto *copy = static_cast<CHAR16 *>(machine.Pool().Allocate(bytes));
@@ -59,8 +59,8 @@ EFI_STATUS EFIAPI GetDefaultImage(EFI_HII_PROTOCOL *, EFI_HII_HANDLE handle, UIN
   Machine &machine = Machine::Current();
   const PublishedList *list = machine.Hii().Find(handle);
   if (list == nullptr) return EFI_INVALID_PARAMETER;
-  if (!list->spec->defaults) return EFI_NOT_FOUND;
-  const std::vector<uint8_t> &defaults = *list->spec->defaults;
+  if (!list->source->defaults) return EFI_NOT_FOUND;
+  const std::vector<uint8_t> &defaults = *list->source->defaults;
 
   const size_t nodesSize = 2 * sizeof(EFI_HII_VARIABLE_PACK_LIST);
   const size_t packSize = sizeof(EFI_HII_VARIABLE_PACK) + sizeof kSetupName + defaults.size();

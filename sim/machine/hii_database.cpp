@@ -28,7 +28,7 @@ PublishedList *HiiDatabase::Find(EFI_HII_HANDLE handle) {
 
 PublishedList *HiiDatabase::FindClass(uint16_t formClass) {
   for (auto &list : published_) {
-    if (list->spec->formClass == formClass) return list.get();
+    if (list->source->formClass == formClass) return list.get();
   }
   return nullptr;
 }
@@ -47,7 +47,7 @@ EFI_STATUS HiiDatabase::SetString(EFI_HII_HANDLE handle, uint16_t stringId, cons
   auto string = list->strings.find(stringId);
   if (string == list->strings.end()) return EFI_NOT_FOUND;
   string->second.text = text;
-  strings_.push_back({list->spec->formClass, stringId, string->second.label, string->second.text});
+  strings_.push_back({list->source->formClass, stringId, string->second.label, string->second.text});
   return EFI_SUCCESS;
 }
 

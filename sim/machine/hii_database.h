@@ -15,8 +15,8 @@ namespace sim {
 
 struct PublishedList {
   EFI_HII_HANDLE handle;
-  const PackageListSpec *spec;
-  std::map<uint16_t, StringSpec> strings;  // starts as the spec's strings
+  const PackageListSpec *source;
+  std::map<uint16_t, StringSpec> strings;  // starts as the source list's strings
   FormCallbackInstance *formCallback;
 };
 

@@ -13,9 +13,9 @@ EFI_STATUS EFIAPI PublishPackageLists(EFI_HANDLE, UINTN count, SetupPackageEntry
   Machine &machine = Machine::Current();
   for (UINTN i = 0; i < count; ++i) {
     SetupPackageEntry &entry = table[i];
-    const PackageListSpec *spec = machine.Hii().ListOfClass(entry.Class);
-    if (spec == nullptr) continue;  // the board has no package list of that class
-    PublishedList *list = machine.Hii().Publish(*spec, entry.CallbackInstance);
+    const PackageListSpec *source = machine.Hii().ListOfClass(entry.Class);
+    if (source == nullptr) continue;  // the board has no package list of that class
+    PublishedList *list = machine.Hii().Publish(*source, entry.CallbackInstance);
     if (list == nullptr) return EFI_OUT_OF_RESOURCES;
     entry.HiiHandle = list->handle;
     machine.Log().Record("package-list-published", "", {{"class", entry.Class}, {"handle", list->handle}});
@@ -36,7 +36,7 @@ EFI_STATUS EFIAPI SetString(EFI_HII_HANDLE handle, UINT16 stringId, const CHAR16
   if (EfiError(status)) {
     const PublishedList *list = machine.Hii().Find(handle);
     machine.Log().Record("string-rejected", RejectionReason(list, text),
-                         {{"class", list != nullptr ? list->spec->formClass : 0},
+                         {{"class", list != nullptr ? list->source->formClass : 0},
                           {"handle", handle},
                           {"stringId", stringId},
                           {"status", status}});

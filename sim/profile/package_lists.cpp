@@ -26,9 +26,9 @@ void ReadStrings(const JsonField &field, bool complete, std::map<uint16_t, Strin
       object.Required("label");
       object.Required("text");
     }
-    StringSpec &spec = strings[id];
-    object.Read("label", spec.label);
-    object.Read("text", spec.text);
+    StringSpec &string = strings[id];
+    object.Read("label", string.label);
+    object.Read("text", string.text);
   }
 }
 

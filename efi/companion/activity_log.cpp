@@ -1,0 +1,49 @@
+#include "activity_log.h"
+
+#include "platform/firmware_services.h"
+
+static CompanionRecord *gFirstRecord;
+static CompanionRecord *gLastRecord;
+static UINT64 gDroppedRecords;
+
+static CompanionRecord *NewRecord(const CHAR16 *Text) {
+  const UINTN textBytes = Text == nullptr ? 0 : (WideStrLen(Text) + 1) * sizeof(CHAR16);
+  CompanionRecord *record = (CompanionRecord *)AllocateZeroedPool(sizeof(CompanionRecord) + textBytes);
+  if (record != nullptr && Text != nullptr) {
+    CHAR16 *copy = (CHAR16 *)(record + 1);
+    MemMove(copy, Text, textBytes);
+    record->Text = copy;
+  }
+  return record;
+}
+
+static void Append(CompanionRecord *Record) {
+  if (gLastRecord == nullptr) {
+    gFirstRecord = Record;
+  } else {
+    gLastRecord->Next = Record;
+  }
+  gLastRecord = Record;
+}
+
+void LogActivity(const CHAR8 *Kind, const CHAR8 *Detail, const CHAR16 *Text, const CompanionValue *Values,
+                 UINTN ValueCount) {
+  CompanionRecord *record = NewRecord(Text);
+  if (record == nullptr) {
+    gDroppedRecords++;
+    return;
+  }
+  record->Kind = Kind;
+  record->Detail = Detail;
+  const UINTN capacity = sizeof(record->Values) / sizeof(record->Values[0]);
+  for (UINTN index = 0; index < ValueCount && index < capacity; index++) {
+    record->Values[record->ValueCount++] = Values[index];
+  }
+  if (gDroppedRecords != 0 && record->ValueCount < capacity) {
+    record->Values[record->ValueCount++] = {"droppedBefore", gDroppedRecords};
+    gDroppedRecords = 0;
+  }
+  Append(record);
+}
+
+const CompanionRecord *FirstActivity() { return gFirstRecord; }

@@ -1,0 +1,30 @@
+// The companion board driver's pieces: the firmware's HII protocols it works over,
+// and the protocol tables it installs for the setup driver and the test application.
+#pragma once
+
+#include "hii_protocols.h"
+#include "setup_companion_protocol.h"
+#include "uefi/framework_hii.h"
+#include "uefi/setup_platform_protocols.h"
+
+// Located by the entry point before anything is installed.
+extern EFI_HII_DATABASE_PROTOCOL *gHiiDatabase;
+extern EFI_HII_STRING_PROTOCOL *gHiiString;
+
+extern StringServiceProtocol gStringService;
+extern EFI_HII_PROTOCOL gFrameworkHii;
+extern BoardQueryProtocol gBoardQuery;
+extern BoardRegisterProtocol gBoardRegister;
+extern SetupCompanionProtocol gCompanionControl;
+
+// A table member the setup driver is not expected to call: records the call as
+// "unexpected-service-call" naming the member, and fails it.
+template <const CHAR8 *Member>
+EFI_STATUS EFIAPI UnexpectedCall();
+void LogUnexpectedCall(const CHAR8 *Member);
+
+template <const CHAR8 *Member>
+EFI_STATUS EFIAPI UnexpectedCall() {
+  LogUnexpectedCall(Member);
+  return EFI_UNSUPPORTED;
+}

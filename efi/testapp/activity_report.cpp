@@ -1,0 +1,31 @@
+#include "activity_report.h"
+
+#include "json_writer.h"
+
+void WriteActivityReport(SetupCompanionProtocol *Companion) {
+  JsonKey("activity");
+  JsonBeginArray();
+  for (const CompanionRecord *record = Companion == nullptr ? nullptr : Companion->FirstRecord(); record != nullptr;
+       record = record->Next) {
+    JsonBeginObject();
+    JsonKey("kind");
+    JsonText(record->Kind);
+    if (record->Detail != nullptr) {
+      JsonKey("detail");
+      JsonText(record->Detail);
+    }
+    if (record->Text != nullptr) {
+      JsonKey("text");
+      JsonWideText(record->Text);
+    }
+    JsonKey("values");
+    JsonBeginObject();
+    for (UINTN index = 0; index < record->ValueCount; index++) {
+      JsonKey(record->Values[index].Name);
+      JsonNumber(record->Values[index].Value);
+    }
+    JsonEndObject();
+    JsonEndObject();
+  }
+  JsonEndArray();
+}

@@ -1,0 +1,8 @@
+// Whole files from the FAT volume the test application was loaded from.
+#pragma once
+
+#include "uefi/uefi_base.h"
+
+// On success *Data is a pool buffer of *Size bytes plus one zero byte (so a text
+// file ends in a terminator); the caller releases it with FreePool.
+EFI_STATUS ReadBootFile(const CHAR16 *Path, VOID **Data, UINTN *Size);

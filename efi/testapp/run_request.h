@@ -1,0 +1,25 @@
+// What one run asks of the test application, from a small text file on the boot
+// volume that the runner writes: one request per line, '#' starts a comment.
+//
+//   trigger                  install the publishing trigger after the driver's entry point
+//   callback CLASS KEY       call the form callback of that class with that key (in order)
+//
+// Numbers are decimal or 0x-prefixed hexadecimal, each at most 0xFFFF.
+#pragma once
+
+#include "uefi/uefi_base.h"
+
+struct FormCallbackRequest {
+  UINT16 FormClass;
+  UINT16 Key;
+};
+
+struct RunRequest {
+  BOOLEAN Trigger;
+  UINTN CallbackCount;
+  FormCallbackRequest Callbacks[16];
+};
+
+// Reads Size bytes of Text (no terminator needed). On a line it cannot read,
+// returns EFI_INVALID_PARAMETER with that line's number (from 1) in *BadLine.
+EFI_STATUS ParseRunRequest(const CHAR8 *Text, UINTN Size, RunRequest *Request, UINTN *BadLine);

@@ -1,0 +1,84 @@
+#include "run_request.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace {
+
+struct RequestCase {
+  const char *name;
+  std::string text;
+  bool trigger;
+  std::vector<std::pair<UINT16, UINT16>> callbacks;
+};
+
+class RunRequestAccepts : public testing::TestWithParam<RequestCase> {};
+
+TEST_P(RunRequestAccepts, ReadsEveryRequest) {
+  const RequestCase &c = GetParam();
+  RunRequest request;
+  UINTN badLine = 0;
+  ASSERT_EQ(ParseRunRequest(c.text.data(), c.text.size(), &request, &badLine), EFI_SUCCESS);
+  EXPECT_EQ(request.Trigger, c.trigger);
+  ASSERT_EQ(request.CallbackCount, c.callbacks.size());
+  for (size_t i = 0; i < c.callbacks.size(); i++) {
+    EXPECT_EQ(request.Callbacks[i].FormClass, c.callbacks[i].first) << "callback " << i;
+    EXPECT_EQ(request.Callbacks[i].Key, c.callbacks[i].second) << "callback " << i;
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Requests, RunRequestAccepts,
+    testing::Values(RequestCase{"empty", "", false, {}},
+                    RequestCase{"trigger_only", "trigger\n", true, {}},
+                    RequestCase{"callbacks_in_order", "callback 2 0x3B\ncallback 32 61459\n", false,
+                                {{2, 0x3B}, {32, 0xF013}}},
+                    RequestCase{"blanks_comments_and_crlf", "  # a run\r\n\r\ntrigger # later boot\r\n\tcallback\t2 0X3b\r\n",
+                                true, {{2, 0x3B}}},
+                    RequestCase{"largest_numbers", "callback 0xFFFF 65535", false, {{0xFFFF, 0xFFFF}}},
+                    RequestCase{"no_final_newline", "trigger", true, {}}),
+    [](const testing::TestParamInfo<RequestCase> &info) { return info.param.name; });
+
+struct RejectCase {
+  const char *name;
+  std::string text;
+  UINTN badLine;
+};
+
+class RunRequestRejects : public testing::TestWithParam<RejectCase> {};
+
+TEST_P(RunRequestRejects, NamesTheLine) {
+  const RejectCase &c = GetParam();
+  RunRequest request;
+  UINTN badLine = 0;
+  EXPECT_EQ(ParseRunRequest(c.text.data(), c.text.size(), &request, &badLine), EFI_INVALID_PARAMETER);
+  EXPECT_EQ(badLine, c.badLine);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Requests, RunRequestRejects,
+    testing::Values(RejectCase{"unknown_command", "trigger\nreboot\n", 2},
+                    RejectCase{"command_prefix_only", "trig\n", 1},
+                    RejectCase{"number_too_large", "callback 2 0x10000\n", 1},
+                    RejectCase{"decimal_too_large", "callback 65536 1\n", 1},
+                    RejectCase{"missing_key", "callback 2\n", 1},
+                    RejectCase{"hex_prefix_alone", "callback 0x 1\n", 1},
+                    RejectCase{"not_a_digit", "callback 2 3B\n", 1},
+                    RejectCase{"trailing_word", "\n\ntrigger now\n", 3},
+                    RejectCase{"zero_byte_in_word", std::string("trig\0ger\n", 9), 1}),
+    [](const testing::TestParamInfo<RejectCase> &info) { return info.param.name; });
+
+TEST(RunRequest, RefusesMoreCallbacksThanItHolds) {
+  std::string text;
+  const size_t capacity = sizeof(RunRequest::Callbacks) / sizeof(RunRequest::Callbacks[0]);
+  for (size_t i = 0; i <= capacity; i++) text += "callback 2 59\n";
+  RunRequest request;
+  UINTN badLine = 0;
+  EXPECT_EQ(ParseRunRequest(text.data(), text.size(), &request, &badLine), EFI_INVALID_PARAMETER);
+  EXPECT_EQ(badLine, capacity + 1);
+}
+
+}  // namespace

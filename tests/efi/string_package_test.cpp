@@ -1,0 +1,143 @@
+#include "string_package.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <map>
+#include <set>
+#include <string>
+
+#include "platform/firmware_services.h"
+
+// The seeds this binary's lists come from (the images get theirs generated from boards/).
+static const PackageStringSeed kMainStrings[] = {{2, u"Unknown"}, {5, u"\u00B0C"}, {7, u"last"}};
+const PackageListSeed kPackageListSeeds[] = {
+    {1, u"eng", u"", 1, 687, nullptr, 0, kMainStrings, 3},
+    {4, u"eng", u"", 1, 687, nullptr, 0, nullptr, 0},
+};
+const UINTN kPackageListSeedCount = 2;
+
+namespace {
+
+// Boot services enough for the pool: blocks are tracked so a test can see them released.
+std::set<void *> gPool;
+bool gFailAllocations;
+
+EFI_STATUS EFIAPI AllocatePool(EFI_MEMORY_TYPE, UINTN size, VOID **buffer) {
+  if (gFailAllocations) return EFI_OUT_OF_RESOURCES;
+  *buffer = std::malloc(size);
+  std::memset(*buffer, 0xAF, size);  // pool is not cleared
+  gPool.insert(*buffer);
+  return EFI_SUCCESS;
+}
+
+EFI_STATUS EFIAPI FreePool(VOID *buffer) {
+  if (gPool.erase(buffer) == 0) return EFI_INVALID_PARAMETER;
+  std::free(buffer);
+  return EFI_SUCCESS;
+}
+
+VOID EFIAPI SetMem(VOID *buffer, UINTN size, UINT8 value) { std::memset(buffer, value, size); }
+
+class StringPackage : public testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    static EFI_BOOT_SERVICES boot{};
+    static EFI_SYSTEM_TABLE system{};
+    boot.AllocatePool = AllocatePool;
+    boot.FreePool = FreePool;
+    boot.SetMem = SetMem;
+    system.BootServices = &boot;
+    CaptureServiceTables(&system, &system);
+  }
+  void TearDown() override {
+    gFailAllocations = false;
+    EXPECT_TRUE(gPool.empty());
+  }
+};
+
+constexpr EFI_GUID kListGuid = {0xEC87D643, 0xEBA4, 0x4BB5, {0xA1, 0xE5, 0x3F, 0x3E, 0x36, 0xB2, 0x0D, 0xA9}};
+
+uint32_t Read32(const uint8_t *at) {
+  uint32_t value;
+  std::memcpy(&value, at, sizeof value);
+  return value;
+}
+
+// Reads the list back as the HII database would: the string package's strings by
+// id (counting from 1, one per UCS-2 block), its language, and the end package.
+struct ParsedList {
+  std::string language;
+  std::map<uint16_t, std::u16string> strings;
+  bool endPackage = false;
+};
+
+ParsedList Parse(const EFI_HII_PACKAGE_LIST_HEADER *list) {
+  ParsedList parsed;
+  const uint8_t *base = reinterpret_cast<const uint8_t *>(list);
+  const uint8_t *package = base + sizeof(EFI_HII_PACKAGE_LIST_HEADER);
+  const uint32_t header = Read32(package);
+  EXPECT_EQ(header >> 24, EFI_HII_PACKAGE_STRINGS);
+  const uint32_t packageLength = header & 0xFFFFFF;
+  const uint32_t hdrSize = Read32(package + 4);
+  EXPECT_EQ(Read32(package + 8), hdrSize) << "strings start right after the header";
+  parsed.language = reinterpret_cast<const char *>(package + sizeof(EFI_HII_STRING_PACKAGE_HDR));
+  EXPECT_EQ(hdrSize, sizeof(EFI_HII_STRING_PACKAGE_HDR) + parsed.language.size() + 1);
+  const uint8_t *block = package + hdrSize;
+  uint16_t id = 1;
+  while (*block == EFI_HII_SIBT_STRING_UCS2) {
+    std::u16string text;
+    const uint8_t *at = block + 1;
+    for (char16_t unit; std::memcpy(&unit, at, 2), unit != 0; at += 2) text += unit;
+    parsed.strings[id++] = text;
+    block = at + 2;
+  }
+  EXPECT_EQ(*block, EFI_HII_SIBT_END);
+  EXPECT_EQ(static_cast<uint32_t>(block + 1 - package), packageLength);
+  const uint32_t end = Read32(block + 1);
+  parsed.endPackage = end >> 24 == EFI_HII_PACKAGE_END && (end & 0xFFFFFF) == 4;
+  EXPECT_EQ(block + 1 + 4 - base, static_cast<ptrdiff_t>(list->PackageLength));
+  return parsed;
+}
+
+TEST_F(StringPackage, GivesEachSeedStringTheDriversIdAndFillsTheGaps) {
+  EFI_HII_PACKAGE_LIST_HEADER *list = BuildStringPackageList(&kPackageListSeeds[0], &kListGuid);
+  ASSERT_NE(list, nullptr);
+  EXPECT_EQ(std::memcmp(&list->PackageListGuid, &kListGuid, sizeof kListGuid), 0);
+  const ParsedList parsed = Parse(list);
+  EXPECT_EQ(parsed.language, "en-US");
+  const std::map<uint16_t, std::u16string> expected = {{1, u""}, {2, u"Unknown"}, {3, u""}, {4, u""},
+                                                       {5, u"\u00B0C"}, {6, u""},   {7, u"last"}};
+  EXPECT_EQ(parsed.strings, expected);
+  EXPECT_TRUE(parsed.endPackage);
+  gBS->FreePool(list);
+}
+
+TEST_F(StringPackage, ListWithoutStringsHoldsOnlyTheEndBlock) {
+  EFI_HII_PACKAGE_LIST_HEADER *list = BuildStringPackageList(&kPackageListSeeds[1], &kListGuid);
+  ASSERT_NE(list, nullptr);
+  const ParsedList parsed = Parse(list);
+  EXPECT_TRUE(parsed.strings.empty());
+  EXPECT_TRUE(parsed.endPackage);
+  gBS->FreePool(list);
+}
+
+TEST_F(StringPackage, ExhaustedPoolGivesNoList) {
+  gFailAllocations = true;
+  EXPECT_EQ(BuildStringPackageList(&kPackageListSeeds[0], &kListGuid), nullptr);
+}
+
+TEST(PackageListSeeds, FindsListsAndStringsByNumber) {
+  EXPECT_EQ(FindPackageListSeed(4), &kPackageListSeeds[1]);
+  EXPECT_EQ(FindPackageListSeed(2), nullptr);
+  const PackageListSeed *main = &kPackageListSeeds[0];
+  const struct {
+    UINT16 id;
+    BOOLEAN held;
+  } cases[] = {{2, 1}, {5, 1}, {7, 1}, {1, 0}, {3, 0}, {6, 0}, {8, 0}, {0, 0}, {0xFFFF, 0}};
+  for (const auto &c : cases) EXPECT_EQ(SeedHasString(main, c.id), c.held) << "id " << c.id;
+  EXPECT_FALSE(SeedHasString(&kPackageListSeeds[1], 2));
+}
+
+}  // namespace
