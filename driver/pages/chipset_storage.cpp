@@ -129,12 +129,9 @@ void ProbeStorageController() {
   }
 }
 
-struct SasLineTarget {
-  EFI_HII_HANDLE HiiHandle;
-};
-
+// Context is the package list's handle.
 void SetSasLine(VOID *Context, UINTN Port, const CHAR16 *Name) {
-  SetPageString(static_cast<SasLineTarget *>(Context)->HiiHandle, SasPortStringIds[Port], u"%s", Name);
+  SetPageString(*static_cast<EFI_HII_HANDLE *>(Context), SasPortStringIds[Port], u"%s", Name);
 }
 
 // The SAS controller is the first mass-storage/SAS entry of the BBS table; its
@@ -164,8 +161,7 @@ void SetSasLines(EFI_HII_HANDLE HiiHandle) {
   if (Name == nullptr) {
     return;
   }
-  SasLineTarget Target = {HiiHandle};
-  WalkSasOptionRom((UINT64)Sas->BootHandlerSegment << 4, gStorageProbe.PortCount, Name, SetSasLine, &Target);
+  WalkSasOptionRom((UINT64)Sas->BootHandlerSegment << 4, gStorageProbe.PortCount, Name, SetSasLine, &HiiHandle);
   gBS->FreePool(Name);
 }
 

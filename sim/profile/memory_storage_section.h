@@ -15,6 +15,7 @@ namespace sim {
 // described here).
 void ReadMemoryStorageSections(const JsonObject &root, BoardProfile &profile);
 
+// The "storage" section alone (storage_section.cpp).
 void ReadStorageSection(const JsonField &field, BoardProfile &profile);
 
 }  // namespace sim

@@ -1,6 +1,7 @@
 // The "storage" section: the hub, bridges and storage controllers as PCI
 // functions, the disks behind EFI_DISK_INFO_PROTOCOL, the legacy BIOS protocol
 // with its BBS table, and option ROM images in the legacy area.
+#include <algorithm>
 #include <cstring>
 
 #include "driver/uefi/disk_info.h"
