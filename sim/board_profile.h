@@ -10,7 +10,10 @@
 #include <vector>
 
 #include "driver/uefi/uefi_base.h"
+#include "sim/install_timing.h"
 #include "sim/profile_memory_storage.h"
+#include "sim/profile_peripherals.h"
+#include "sim/profile_processor.h"
 
 namespace sim {
 
@@ -82,10 +85,6 @@ struct MemoryMapEntrySpec {
   uint64_t attribute = 0;
 };
 
-// When a protocol appears: already there when the driver loads, installed only
-// after publishing, or never.
-enum class Install { AtLoad, AfterPublishing, Never };
-
 struct BoardProtocolsSpec {
   Install frameworkHii = Install::AtLoad;
   Install stringService = Install::AtLoad;
@@ -105,6 +104,8 @@ struct BoardProfile {
   HardwareSpec hardware;
   BoardProtocolsSpec protocols;
   MemoryStorageSpec memoryStorage;
+  PeripheralsSpec peripherals;
+  ProcessorBoardSpec processor;  // processor firmware and hardware-monitor chip
 };
 
 }  // namespace sim

@@ -12,14 +12,12 @@
 #include <vector>
 
 #include "driver/uefi/uefi_base.h"
+#include "sim/install_timing.h"
 
 namespace sim {
 
-// When a protocol appears; defined in board_profile.h. Value-initialised it is Install::AtLoad.
-enum class Install;
-
 struct HostDataSpec {
-  Install install{};
+  Install install = Install::AtLoad;
   std::vector<uint8_t> block;  // empty: the interface's block pointer is null
 };
 
@@ -35,7 +33,7 @@ struct DiskSpec {
 };
 
 struct LegacyBiosSpec {
-  Install install{};
+  Install install = Install::AtLoad;
   std::vector<uint8_t> bbsTable;  // 69 bytes an entry
   bool getBbsInfoFails = false;
 };

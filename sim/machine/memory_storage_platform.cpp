@@ -110,17 +110,19 @@ void MemoryStoragePlatform::InstallDisks(Machine &machine) {
   }
 }
 
-void MemoryStoragePlatform::InstallDevices(Machine &machine, Install when) {
-  if (when == Install::AtLoad) {
+void MemoryStoragePlatform::Install(Machine &machine, sim::Install when) {
+  if (when == sim::Install::AtLoad) {
     if (spec_.memoryInfo) {
       machine.Store().Put({u"MemoryInfo", kMemoryInfoVariableGuid, kMemoryInfoAttributes, *spec_.memoryInfo});
     }
     InstallDisks(machine);
   }
-  machine.InstallIfDue(spec_.hostData ? spec_.hostData->install : Install::Never, when, kHostDataProtocolGuid, &hostData_,
-                       "HostDataProtocol");
-  machine.InstallIfDue(spec_.legacyBios ? spec_.legacyBios->install : Install::Never, when, kEfiLegacyBiosProtocolGuid,
-                       &legacyBios_.protocol, "EFI_LEGACY_BIOS_PROTOCOL");
+  machine.InstallScheduled(when, {
+      {spec_.hostData ? spec_.hostData->install : sim::Install::Never, &kHostDataProtocolGuid, &hostData_,
+       "HostDataProtocol"},
+      {spec_.legacyBios ? spec_.legacyBios->install : sim::Install::Never, &kEfiLegacyBiosProtocolGuid,
+       &legacyBios_.protocol, "EFI_LEGACY_BIOS_PROTOCOL"},
+  });
 }
 
 }  // namespace sim

@@ -24,7 +24,7 @@ class MemoryStoragePlatform {
 
   // At load: MemoryInfo, the disks and the protocols scheduled then; at a later
   // moment, the protocols scheduled for it (logged as "protocol-installed").
-  void InstallDevices(Machine &machine, Install when);
+  void Install(Machine &machine, sim::Install when);
 
   // The interfaces the driver is handed; This points at the first member.
   struct HostDataInterface {

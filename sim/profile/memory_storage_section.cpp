@@ -9,7 +9,7 @@
 #include "driver/pages/memory_info_records.h"
 #include "sim/machine/guid_text.h"
 #include "sim/profile/byte_layout.h"
-#include "sim/profile/install_timing.h"
+#include "sim/profile/install_field.h"
 #include "sim/profile/storage_layouts.h"
 
 namespace sim {

@@ -6,10 +6,12 @@
 
 #include "sim/profile/builtin_files.h"
 #include "sim/profile/byte_layout.h"
-#include "sim/profile/install_timing.h"
+#include "sim/profile/install_field.h"
 #include "sim/profile/json_field.h"
 #include "sim/profile/memory_storage_section.h"
 #include "sim/profile/package_lists.h"
+#include "sim/profile/peripherals_section.h"
+#include "sim/profile/processor_section.h"
 
 namespace sim {
 namespace {
@@ -255,25 +257,12 @@ HardwareSpec ReadHardware(const JsonField &field) {
 
 }  // namespace
 
-Install ReadInstall(const JsonField &field) {
-  static const struct {
-    const char *name;
-    Install install;
-  } kTimings[] = {{"at-load", Install::AtLoad}, {"after-publishing", Install::AfterPublishing}, {"never", Install::Never}};
-  if (field.value().is_string()) {
-    for (const auto &timing : kTimings) {
-      if (field.String() == timing.name) return timing.install;
-    }
-  }
-  field.Expected("\"at-load\", \"after-publishing\" or \"never\"");
-}
-
 BoardProfile LoadBoardProfile(const std::string &text, const std::string &sourceName) {
   const json document = ResolveExtends(ParseProfileJson(text, sourceName), sourceName, 0);
   const JsonField root(document, sourceName, "");
   const JsonObject object = root.Fields(
-      {"name", "firmware", "protocols", "variables", "hobs", "package_lists", "memory_map", "hardware", "memory",
-       "storage"});
+      {"name", "firmware", "protocols", "variables", "hobs", "package_lists", "memory_map", "hardware",
+       "memory", "storage", "peripherals", "processor", "hardware_monitor"});
   BoardProfile profile;
   profile.name = sourceName;
   object.Read("name", profile.name);
@@ -288,6 +277,10 @@ BoardProfile LoadBoardProfile(const std::string &text, const std::string &source
   if (const auto map = object.Optional("memory_map")) profile.memoryMap = ReadMemoryMap(*map);
   if (const auto hardware = object.Optional("hardware")) profile.hardware = ReadHardware(*hardware);
   ReadMemoryStorageSections(object, profile);
+  if (const auto peripherals = object.Optional("peripherals")) {
+    profile.peripherals = ReadPeripherals(*peripherals, profile.hardware);
+  }
+  profile.processor = ReadProcessorSections(object);
   return profile;
 }
 

@@ -7,7 +7,7 @@
 #include "driver/uefi/disk_info.h"
 #include "driver/uefi/legacy_bios.h"
 #include "sim/profile/byte_layout.h"
-#include "sim/profile/install_timing.h"
+#include "sim/profile/install_field.h"
 #include "sim/profile/memory_storage_section.h"
 #include "sim/profile/storage_layouts.h"
 

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "boot_checks.h"
 #include "driver/core/setup_record.h"
 #include "driver/uefi/setup_platform_protocols.h"
 #include "sim/boot.h"
@@ -46,17 +47,12 @@ class PageBoot : public ::testing::Test {
     store.Put({u"Setup", kSetupVariableGuid, kAttrNvBsRt, record});
   }
 
-  // One boot; a page never leaks pool, calls what it should not or frees what it does not own.
+  // One boot, which must be clean (boot_checks.h).
   sim::BootReport Boot(const sim::BoardProfile &profile, bool trigger = false) {
     sim::BootOptions options;
     options.trigger = trigger;
     sim::BootReport report = sim::RunBoot(profile, store, options);
-    EXPECT_EQ(report.poolLeaks, 0u);
-    for (const sim::EventRecord &event : report.events) {
-      EXPECT_NE(event.kind, "unexpected-service-call") << event.detail;
-      EXPECT_NE(event.kind, "pool-free-invalid") << event.detail;
-      EXPECT_NE(event.kind, "string-rejected") << event.detail;
-    }
+    ExpectCleanBoot(report);
     return report;
   }
 

@@ -3,6 +3,7 @@
 // option ROM walk (chains that loop or leave the ROM are bounded).
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <optional>
 #include <string>
 #include <utility>
@@ -17,9 +18,13 @@ namespace {
 
 using Bytes = std::vector<uint8_t>;
 
-Bytes Node(uint8_t type, uint8_t subType, uint16_t length, Bytes payload = {}) {
-  Bytes node = {type, subType, static_cast<uint8_t>(length), static_cast<uint8_t>(length >> 8)};
-  node.insert(node.end(), payload.begin(), payload.end());
+Bytes Node(uint8_t type, uint8_t subType, uint16_t length, const Bytes &payload = {}) {
+  Bytes node(4 + payload.size());
+  node[0] = type;
+  node[1] = subType;
+  node[2] = static_cast<uint8_t>(length);
+  node[3] = static_cast<uint8_t>(length >> 8);
+  std::copy(payload.begin(), payload.end(), node.begin() + 4);
   return node;
 }
 
@@ -60,7 +65,9 @@ TEST(StorageWalks, DevicePathWalkFindsThePciNodeOrEnds) {
     const Bytes path(test.path.begin(), test.path.begin() + (test.limit ? test.limit : test.path.size()));
     const PCI_DEVICE_PATH *pci = FindPciNode(reinterpret_cast<const EFI_DEVICE_PATH_PROTOCOL *>(path.data()), path.size());
     ASSERT_EQ(pci != nullptr, test.pci.has_value());
-    if (pci) EXPECT_EQ(std::make_pair(pci->Device, pci->Function), *test.pci);
+    if (pci) {
+      EXPECT_EQ(std::make_pair(pci->Device, pci->Function), *test.pci);
+    }
   }
 }
 
