@@ -1,5 +1,5 @@
-// The UEFI system table, boot services and runtime services, every member in its
-// specification slot, so the same layout serves real firmware and the simulator.
+// The UEFI system table, boot services and runtime services, every member in the
+// slot the UEFI standard gives it, so the same layout serves real firmware and the simulator.
 #pragma once
 
 #include "uefi_base.h"

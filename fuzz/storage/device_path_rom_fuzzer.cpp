@@ -45,9 +45,9 @@ void WalkPath(const uint8_t *data, size_t size) {
 }
 
 void WalkRom(const uint8_t *data, size_t size, UINTN portCount) {
-  sim::HardwareSpec spec;
-  spec.memory.push_back({kRomBase, std::vector<uint8_t>(data, data + size)});
-  sim::HardwareModel model(spec);
+  sim::HardwareSpec board;
+  board.memory.push_back({kRomBase, std::vector<uint8_t>(data, data + size)});
+  sim::HardwareModel model(board);
   sim::ActiveHardware bound(model);
   WalkCheck check = {portCount, 0};
   CHAR16 name[kSasNameCapacity];

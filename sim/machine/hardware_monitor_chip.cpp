@@ -11,8 +11,8 @@ constexpr uint8_t kBankMask = 0x07;
 
 }  // namespace
 
-HardwareMonitorChip::HardwareMonitorChip(const HardwareMonitorSpec &spec) : bankSelect_(spec.bankSelect) {
-  for (const auto &[location, readings] : spec.registers) registers_[location].readings = readings;
+HardwareMonitorChip::HardwareMonitorChip(const HardwareMonitorSpec &chip) : bankSelect_(chip.bankSelect) {
+  for (const auto &[location, readings] : chip.registers) registers_[location].readings = readings;
 }
 
 HardwareMonitorChip::Register &HardwareMonitorChip::Selected() {
@@ -40,9 +40,9 @@ void HardwareMonitorChip::Write(uint16_t port, int, uint32_t value) {
   }
 }
 
-void AttachHardwareMonitor(HardwareModel &model, const ProcessorBoardSpec &spec) {
-  if (!spec.hardwareMonitor) return;
-  model.AttachPortDevice(kMonitorIndexPort, kMonitorDataPort, std::make_shared<HardwareMonitorChip>(*spec.hardwareMonitor));
+void AttachHardwareMonitor(HardwareModel &model, const ProcessorBoardSpec &processor) {
+  if (!processor.hardwareMonitor) return;
+  model.AttachPortDevice(kMonitorIndexPort, kMonitorDataPort, std::make_shared<HardwareMonitorChip>(*processor.hardwareMonitor));
 }
 
 }  // namespace sim

@@ -20,7 +20,7 @@ constexpr uint16_t kMonitorDataPort = 0xA36;
 
 class HardwareMonitorChip : public PortDevice {
  public:
-  explicit HardwareMonitorChip(const HardwareMonitorSpec &spec);
+  explicit HardwareMonitorChip(const HardwareMonitorSpec &chip);
   // Byte-wide registers: wider accesses act on the low byte.
   uint32_t Read(uint16_t port, int width) override;
   void Write(uint16_t port, int width, uint32_t value) override;
@@ -38,6 +38,6 @@ class HardwareMonitorChip : public PortDevice {
 };
 
 // Puts the profile's chip, if it has one, behind the two ports.
-void AttachHardwareMonitor(HardwareModel &model, const ProcessorBoardSpec &spec);
+void AttachHardwareMonitor(HardwareModel &model, const ProcessorBoardSpec &processor);
 
 }  // namespace sim
