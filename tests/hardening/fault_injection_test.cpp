@@ -6,6 +6,8 @@
 // stores it at any of its writes, or, field by field, each byte either kept or
 // set as the clean boot sets it (a load that cannot reach a board protocol
 // leaves that protocol's fields as stored). Never a value of anything else.
+// And the damage heals: two clean later boots after it leave the store as two
+// clean later boots after the clean boot do.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -157,6 +159,11 @@ TEST_P(FaultInjection, EveryFailingCallLeavesASoundBootAndWholeVariables) {
   const BootReport clean = Boot(cleanStore, scenario.options);
   ASSERT_EQ(UnsoundBoot(clean), "");
   const StoreImage cleanAfter = ImageOf(cleanStore);
+  const auto healed = [](VariableStore store) {
+    for (int boot = 0; boot < 2; ++boot) EXPECT_EQ(UnsoundBoot(Boot(store, WithCallbacks(true))), "");
+    return ImageOf(store);
+  };
+  const StoreImage cleanHealed = healed(cleanStore);
 
   const uint64_t calls = clean.serviceCalls[static_cast<size_t>(call)];
   for (uint64_t number = 1; number <= calls; ++number) {
@@ -182,6 +189,13 @@ TEST_P(FaultInjection, EveryFailingCallLeavesASoundBootAndWholeVariables) {
           << "\nbefore the boot: " << Versus(Lookup(before, key), now)
           << "\nafter a clean boot: " << Versus(Lookup(cleanAfter, key), now);
     }
+    const StoreImage healedAfter = healed(store);
+    for (const auto &[key, value] : cleanHealed) {
+      EXPECT_TRUE(Lookup(healedAfter, key) == value)
+          << "after two clean boots " << Utf16ToUtf8(key.second).value_or("?") << " is "
+          << Versus(Lookup(healedAfter, key), std::nullopt) << ", not " << Versus(value, Lookup(healedAfter, key));
+    }
+    EXPECT_EQ(healedAfter.size(), cleanHealed.size()) << "variables that clean boots never store";
   }
 }
 
