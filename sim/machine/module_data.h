@@ -18,7 +18,6 @@ class ModuleData {
   ModuleData(const std::string &file, uintptr_t base);
 
   void Restore() const;
-  size_t Bytes() const;
 
  private:
   struct Section {

@@ -31,7 +31,7 @@ namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 
 constexpr unsigned kSeed = 20240611;
-constexpr int kKills = 200;
+constexpr int kKills = NVRAM_KILLS;
 constexpr int kAimedPercent = 80;
 // Filler that makes the save take long enough to be hit: the file holds each
 // byte as two hex digits.
