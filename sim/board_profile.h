@@ -10,6 +10,9 @@
 #include <vector>
 
 #include "driver/uefi/uefi_base.h"
+#include "sim/install_timing.h"
+#include "sim/profile_peripherals.h"
+#include "sim/profile_processor.h"
 
 namespace sim {
 
@@ -81,10 +84,6 @@ struct MemoryMapEntrySpec {
   uint64_t attribute = 0;
 };
 
-// When a protocol appears: already there when the driver loads, installed only
-// after publishing, or never.
-enum class Install { AtLoad, AfterPublishing, Never };
-
 struct BoardProtocolsSpec {
   Install frameworkHii = Install::AtLoad;
   Install stringService = Install::AtLoad;
@@ -103,6 +102,8 @@ struct BoardProfile {
   std::vector<MemoryMapEntrySpec> memoryMap;
   HardwareSpec hardware;
   BoardProtocolsSpec protocols;
+  PeripheralsSpec peripherals;
+  ProcessorBoardSpec processor;  // processor firmware and hardware-monitor chip
 };
 
 }  // namespace sim

@@ -35,6 +35,13 @@ constexpr bool SetupFieldInside(UINTN Offset, UINTN Width, UINTN RecordSize) {
   return Offset + Width <= RecordSize;
 }
 
+// Stores one byte of a record of RecordSize bytes when the byte lies inside it.
+inline void SetSetupByte(UINT8 *Record, UINTN RecordSize, UINTN Offset, UINT8 Value) {
+  if (SetupFieldInside(Offset, 1, RecordSize)) {
+    Record[Offset] = Value;
+  }
+}
+
 static_assert(SetupFieldInside(kSetupLoadClearedWordOffset, kSetupLoadClearedWordWidth, kSetupDataSize),
               "every mapped field lies inside SetupData");
 static_assert(SetupFieldInside(kSetupBoardCodeClearedOffset, 1, kSetupDataSize),

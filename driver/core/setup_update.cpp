@@ -18,12 +18,6 @@ bool IsKnownBoardCode(UINT8 Code) {
   return false;
 }
 
-void SetByteInside(UINT8 *Record, UINTN RecordSize, UINTN Offset, UINT8 Value) {
-  if (SetupFieldInside(Offset, 1, RecordSize)) {
-    Record[Offset] = Value;
-  }
-}
-
 // Without the board query protocol the condition byte keeps its zero.
 void QueryBoardCondition(SetupMenuConditionRecord *Condition) {
   if (gSetupModule.BoardQuery == nullptr &&
@@ -45,8 +39,8 @@ void ApplyBoardRegisters(UINT8 *Record, UINTN RecordSize) {
   BoardRegisterProtocol *Board = gSetupModule.BoardRegister;
   UINT8 Code[8] = {0, 0, 0, 0, 0, 0, 0, 0};
   Board->ReadRegister(Board, kBoardCodeRegister, Code);
-  SetByteInside(Record, RecordSize, kSetupBoardCodeClearedOffset, 0);
-  SetByteInside(Record, RecordSize, kSetupUnknownBoardCodeOffset, IsKnownBoardCode(Code[0]) ? 0 : 1);
+  SetSetupByte(Record, RecordSize, kSetupBoardCodeClearedOffset, 0);
+  SetSetupByte(Record, RecordSize, kSetupUnknownBoardCodeOffset, IsKnownBoardCode(Code[0]) ? 0 : 1);
   if (SetupFieldInside(kSetupBoardResetRequestOffset, 1, RecordSize) && Record[kSetupBoardResetRequestOffset] != 0) {
     Record[kSetupBoardResetRequestOffset] = 0;
     Board->WriteRegister(Board, kBoardResetRegister, 0);
@@ -69,7 +63,7 @@ EFI_STATUS UpdateSetupRecords() {
     Setup[kSetupLoadClearedWordOffset] = 0;
     Setup[kSetupLoadClearedWordOffset + 1] = 0;
   }
-  SetByteInside(Setup, SetupSize, kSetupLoadSetByteOffset, 1);
+  SetSetupByte(Setup, SetupSize, kSetupLoadSetByteOffset, 1);
 
   SetupMenuConditionRecord Condition;
   MemFill(&Condition, sizeof(Condition), 0);

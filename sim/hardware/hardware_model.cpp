@@ -12,11 +12,7 @@ constexpr uint16_t kConfigAddressPort = 0xCF8;
 
 HardwareModel::HardwareModel(const HardwareSpec &hardware)
     : portValues_(hardware.portValues), msrs_(hardware.msrs), cpuid_(hardware.cpuid), memory_(hardware.memory) {
-  for (const PciFunctionSpec &function : hardware.pci) {
-    std::vector<uint8_t> &space = pci_[{function.bus, function.device, function.function}];
-    space.assign(4096, 0);
-    std::copy_n(function.config.begin(), std::min<size_t>(function.config.size(), space.size()), space.begin());
-  }
+  for (const PciFunctionSpec &function : hardware.pci) AddPciFunction(function);
   // The PCI Express base register, unless the profile's own bytes for 0:5.0 cover it.
   constexpr uint16_t kBaseRegister = 0x84;
   bool profileSetsBase = std::any_of(hardware.pci.begin(), hardware.pci.end(), [](const PciFunctionSpec &f) {
@@ -27,6 +23,12 @@ HardwareModel::HardwareModel(const HardwareSpec &hardware)
     space.resize(4096, 0);
     PciConfigWrite(0, 5, 0, kBaseRegister, 4, hardware.pciExpressBase);
   }
+}
+
+void HardwareModel::AddPciFunction(const PciFunctionSpec &function) {
+  std::vector<uint8_t> &space = pci_[{function.bus, function.device, function.function}];
+  space.assign(4096, 0);
+  std::copy_n(function.config.begin(), std::min<size_t>(function.config.size(), space.size()), space.begin());
 }
 
 uint32_t HardwareModel::PortRead(uint16_t port, int width) {

@@ -40,6 +40,9 @@ class HardwareModel {
   void OnPortWrite(std::function<void(uint16_t port, int width, uint32_t value)> observer);
   // A later attachment covering the same port takes precedence.
   void AttachPortDevice(uint16_t first, uint16_t last, std::shared_ptr<PortDevice> device);
+  // Makes a function present with the given configuration bytes (the rest of its
+  // 4096 bytes read 0), replacing one already at that location.
+  void AddPciFunction(const PciFunctionSpec &function);
   // PCI configuration space: one store seen through 0xCF8/0xCFC (byte, word and
   // dword reads at 0xCFC..0xCFF) and through the memory-mapped window at the PCI
   // Express base (register 0x84 of bus 0, device 5, function 0).

@@ -2,6 +2,9 @@
 
 #include <cstdio>
 
+#include "sim/machine/hardware_monitor_chip.h"
+#include "sim/machine/peripherals_hardware.h"
+
 namespace sim {
 
 namespace {
@@ -19,6 +22,8 @@ std::unique_ptr<HardwareModel> BuildBoardHardware(const BoardProfile &profile, E
     std::snprintf(detail, sizeof detail, "port 0x%X = 0x%X", port, value);
     log.Record("port-write", detail, {{"port", port}, {"width", static_cast<uint64_t>(width)}, {"value", value}});
   });
+  AttachPeripheralHardware(*model, profile.peripherals);
+  AttachHardwareMonitor(*model, profile.processor);
   return model;
 }
 

@@ -22,6 +22,7 @@ Machine::Machine(const BoardProfile &profile, VariableStore &store)
       hii_(profile_.packageLists),
       faults_(log_),
       boardRegisters_(profile_.protocols.boardRegisters),
+      peripherals_(profile_.peripherals),
       firmwareVendor_(profile_.firmware.vendor),
       bootServices_(MakeBootServices()),
       runtimeServices_(MakeRuntimeServices()),
@@ -30,6 +31,7 @@ Machine::Machine(const BoardProfile &profile, VariableStore &store)
       frameworkHii_(MakeFrameworkHii()),
       boardQuery_(MakeBoardQuery()),
       boardRegister_(MakeBoardRegister()),
+      processorFirmware_(profile_.processor),
       previous_(current) {
   current = this;
   const uint32_t revision = profile_.firmware.systemTableRevision;
@@ -73,24 +75,24 @@ void Machine::InstallLogged(const EFI_GUID &protocol, VOID *interface, const cha
 }
 
 void Machine::InstallBoardProtocols(Install when) {
-  const struct {
-    Install install;
-    const EFI_GUID &protocol;
-    VOID *interface;
-    const char *name;
-  } board[] = {
-      {profile_.protocols.frameworkHii, kFrameworkHiiProtocolGuid, &frameworkHii_, "EFI_HII_PROTOCOL"},
-      {profile_.protocols.stringService, kStringServiceProtocolGuid, &stringService_, "StringServiceProtocol"},
-      {profile_.protocols.boardQuery, kBoardQueryProtocolGuid, &boardQuery_, "BoardQueryProtocol"},
-      {profile_.protocols.boardRegister, kBoardRegisterProtocolGuid, &boardRegister_, "BoardRegisterProtocol"},
-  };
-  for (const auto &protocol : board) {
+  InstallScheduled(when, {
+      {profile_.protocols.frameworkHii, &kFrameworkHiiProtocolGuid, &frameworkHii_, "EFI_HII_PROTOCOL"},
+      {profile_.protocols.stringService, &kStringServiceProtocolGuid, &stringService_, "StringServiceProtocol"},
+      {profile_.protocols.boardQuery, &kBoardQueryProtocolGuid, &boardQuery_, "BoardQueryProtocol"},
+      {profile_.protocols.boardRegister, &kBoardRegisterProtocolGuid, &boardRegister_, "BoardRegisterProtocol"},
+  });
+  peripherals_.Install(*this, when);
+  processorFirmware_.Install(*this, when);
+}
+
+void Machine::InstallScheduled(Install when, const std::vector<ScheduledProtocol> &protocols) {
+  for (const ScheduledProtocol &protocol : protocols) {
     if (protocol.install != when) continue;
     if (when == Install::AtLoad) {
       EFI_HANDLE handle = nullptr;
-      protocols_.Install(&handle, &protocol.protocol, protocol.interface);
+      protocols_.Install(&handle, protocol.protocol, protocol.interface);
     } else {
-      InstallLogged(protocol.protocol, protocol.interface, protocol.name);
+      InstallLogged(*protocol.protocol, protocol.interface, protocol.name);
     }
   }
 }

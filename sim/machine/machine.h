@@ -18,7 +18,9 @@
 #include "sim/machine/event_service.h"
 #include "sim/machine/firmware_tables.h"
 #include "sim/machine/hii_database.h"
+#include "sim/machine/peripherals_platform.h"
 #include "sim/machine/pool_allocator.h"
+#include "sim/machine/processor_platform.h"
 #include "sim/machine/protocol_database.h"
 #include "sim/machine/service_faults.h"
 #include "sim/variable_store.h"
@@ -51,10 +53,21 @@ class Machine {
   std::vector<StoredVariable> &VariableWrites() { return variableWrites_; }
   // The board's registers behind BoardRegisterProtocol; writes land here.
   std::map<uint32_t, uint64_t> &BoardRegisters() { return boardRegisters_; }
+  // The Super I/O, USB, management engine, message box and FRU side of the board.
+  PeripheralsPlatform &Peripherals() { return peripherals_; }
 
   // Installs, each on a new handle, the board protocols the profile schedules
   // for that moment; installs after load are logged as "protocol-installed".
   void InstallBoardProtocols(Install when);
+  // A protocol and the moment the profile schedules it for.
+  struct ScheduledProtocol {
+    Install install;
+    const EFI_GUID *protocol;
+    VOID *interface;
+    const char *name;
+  };
+  // Installs, each on a new handle and logged as above, the protocols scheduled for that moment.
+  void InstallScheduled(Install when, const std::vector<ScheduledProtocol> &protocols);
   // Installs the protocol that releases the driver's deferred publishing.
   void InstallPublishTrigger();
   // Calls the form callback of the published package list of that class, as
@@ -79,6 +92,7 @@ class Machine {
   ServiceFaults faults_;
   std::vector<StoredVariable> variableWrites_;
   std::map<uint32_t, uint64_t> boardRegisters_;
+  PeripheralsPlatform peripherals_;
 
   std::u16string firmwareVendor_;
   EFI_BOOT_SERVICES bootServices_;
@@ -92,6 +106,7 @@ class Machine {
   EFI_HII_PROTOCOL frameworkHii_;
   BoardQueryProtocol boardQuery_;
   BoardRegisterProtocol boardRegister_;
+  ProcessorFirmware processorFirmware_;
   uint64_t publishTrigger_ = 0;  // the trigger's interface carries nothing; only its install matters
 
   EFI_HANDLE imageHandle_ = nullptr;

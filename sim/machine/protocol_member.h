@@ -13,15 +13,15 @@ namespace sim {
 template <typename Member>
 struct CountedMember;
 
+// Only members that return an EFI status count: they are the ones that can
+// report a failure (a failed call does nothing and returns EFI_DEVICE_ERROR).
+// Others, such as a cursor walk's next index, are called as they are.
 template <typename Result, typename... Args>
 struct CountedMember<Result(EFIAPI *)(Args...)> {
-  // A failed member does nothing; one with a status returns EFI_DEVICE_ERROR.
   template <Result(EFIAPI *Function)(Args...)>
   static Result EFIAPI Call(Args... args) {
-    if (Machine::Current().Faults().Fails(ServiceCall::ProtocolMember)) {
-      if constexpr (std::is_void_v<Result>) {
-        return;
-      } else {
+    if constexpr (std::is_same_v<Result, EFI_STATUS>) {
+      if (Machine::Current().Faults().Fails(ServiceCall::ProtocolMember)) {
         return InjectedStatus(ServiceCall::ProtocolMember);
       }
     }

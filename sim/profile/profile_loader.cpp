@@ -6,8 +6,11 @@
 
 #include "sim/profile/builtin_files.h"
 #include "sim/profile/byte_layout.h"
+#include "sim/profile/install_field.h"
 #include "sim/profile/json_field.h"
 #include "sim/profile/package_lists.h"
+#include "sim/profile/peripherals_section.h"
+#include "sim/profile/processor_section.h"
 
 namespace sim {
 namespace {
@@ -52,19 +55,6 @@ void ReadNumberMap(const std::optional<JsonField> &field, const std::string &key
     out[static_cast<Key>(member.KeyNumber(std::numeric_limits<Key>::max(), keyWhat))] =
         static_cast<Value>(member.Unsigned(std::numeric_limits<Value>::max()));
   }
-}
-
-Install ReadInstall(const JsonField &field) {
-  static const struct {
-    const char *name;
-    Install install;
-  } kTimings[] = {{"at-load", Install::AtLoad}, {"after-publishing", Install::AfterPublishing}, {"never", Install::Never}};
-  if (field.value().is_string()) {
-    for (const auto &timing : kTimings) {
-      if (field.String() == timing.name) return timing.install;
-    }
-  }
-  field.Expected("\"at-load\", \"after-publishing\" or \"never\"");
 }
 
 FirmwareSpec ReadFirmware(const JsonField &field) {
@@ -270,7 +260,8 @@ BoardProfile LoadBoardProfile(const std::string &text, const std::string &source
   const json document = ResolveExtends(ParseProfileJson(text, sourceName), sourceName, 0);
   const JsonField root(document, sourceName, "");
   const JsonObject object = root.Fields(
-      {"name", "firmware", "protocols", "variables", "hobs", "package_lists", "memory_map", "hardware"});
+      {"name", "firmware", "protocols", "variables", "hobs", "package_lists", "memory_map", "hardware",
+       "peripherals", "processor", "hardware_monitor"});
   BoardProfile profile;
   profile.name = sourceName;
   object.Read("name", profile.name);
@@ -284,6 +275,10 @@ BoardProfile LoadBoardProfile(const std::string &text, const std::string &source
   if (const auto lists = object.Optional("package_lists")) ApplyPackageListSettings(*lists, profile.packageLists);
   if (const auto map = object.Optional("memory_map")) profile.memoryMap = ReadMemoryMap(*map);
   if (const auto hardware = object.Optional("hardware")) profile.hardware = ReadHardware(*hardware);
+  if (const auto peripherals = object.Optional("peripherals")) {
+    profile.peripherals = ReadPeripherals(*peripherals, profile.hardware);
+  }
+  profile.processor = ReadProcessorSections(object);
   return profile;
 }
 

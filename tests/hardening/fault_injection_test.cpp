@@ -22,6 +22,7 @@
 #include "sim/checks/boot_checks.h"
 #include "sim/machine/driver_module.h"
 #include "sim/machine/guid_text.h"
+#include "sim/machine/machine.h"
 #include "sim/machine/service_faults.h"
 #include "sim/machine/utf16_text.h"
 #include "sim/profile/profile_loader.h"
@@ -160,10 +161,17 @@ TEST_P(FaultInjection, EveryFailingCallLeavesASoundBootAndWholeVariables) {
   const Scenario &scenario = kScenarios[std::get<0>(GetParam())];
   const ServiceCall call = std::get<1>(GetParam());
 
-  // The boot's own power cycle drops volatile variables first.
+  // What the driver finds: the boot's power cycle drops volatile variables, then
+  // the platform stores its own at load (as the USB driver does UsbMassDevNum).
   VariableStore start = scenario.before();
   start.DropVolatile();
-  const StoreImage before = ImageOf(start);
+  StoreImage loadedImage;
+  {
+    VariableStore loaded = start;
+    Machine platform(Reference(), loaded);
+    loadedImage = ImageOf(loaded);
+  }
+  const StoreImage before = loadedImage;
   VariableStore cleanStore = start;
   const BootReport clean = Boot(cleanStore, scenario.options);
   ASSERT_EQ(UnsoundBoot(clean), "");

@@ -95,7 +95,7 @@ const ErrorCase kErrorCases[] = {
     {"memory regions overlap", R"({"hardware": {"memory": [{"base": 16, "data": "00 00"}, {"base": 17, "data": "00"}]}})",
      "board.json: hardware.memory[1]: overlaps another memory region"},
     {"unknown base board", R"({"extends": "nope"})",
-     R"(board.json: extends: expected the name of a built-in board (late-string-service, no-string-service, qemu-q35, reference), got "nope")"},
+     R"(board.json: extends: expected the name of a built-in board (...)"},
     {"package lists are not a board", R"({"extends": "package-lists"})", "board.json: extends: expected the name of a built-in board..."},
     {"fault in an extending board", R"({"extends": "reference", "protocols": {"board_condition": "0x100"}})",
      R"(board.json: protocols.board_condition: expected an integer 0..255, got "0x100")"},

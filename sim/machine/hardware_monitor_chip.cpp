@@ -1,0 +1,48 @@
+#include "sim/machine/hardware_monitor_chip.h"
+
+#include <memory>
+
+namespace sim {
+
+namespace {
+
+constexpr uint8_t kBankSelectRegister = 0x4E;
+constexpr uint8_t kBankMask = 0x07;
+
+}  // namespace
+
+HardwareMonitorChip::HardwareMonitorChip(const HardwareMonitorSpec &spec) : bankSelect_(spec.bankSelect) {
+  for (const auto &[location, readings] : spec.registers) registers_[location].readings = readings;
+}
+
+HardwareMonitorChip::Register &HardwareMonitorChip::Selected() {
+  return registers_[{static_cast<uint8_t>(bankSelect_ & kBankMask), index_}];
+}
+
+uint32_t HardwareMonitorChip::Read(uint16_t port, int) {
+  if (port == kMonitorIndexPort) return index_;
+  if (index_ == kBankSelectRegister) return bankSelect_;
+  Register &reg = Selected();
+  if (reg.readings.empty()) return 0;
+  const uint8_t value = reg.readings[reg.next];
+  if (reg.next + 1 < reg.readings.size()) ++reg.next;
+  return value;
+}
+
+void HardwareMonitorChip::Write(uint16_t port, int, uint32_t value) {
+  const auto byte = static_cast<uint8_t>(value);
+  if (port == kMonitorIndexPort) {
+    index_ = byte;
+  } else if (index_ == kBankSelectRegister) {
+    bankSelect_ = byte;
+  } else {
+    Selected() = {{byte}, 0};  // a written register holds what was written
+  }
+}
+
+void AttachHardwareMonitor(HardwareModel &model, const ProcessorBoardSpec &spec) {
+  if (!spec.hardwareMonitor) return;
+  model.AttachPortDevice(kMonitorIndexPort, kMonitorDataPort, std::make_shared<HardwareMonitorChip>(*spec.hardwareMonitor));
+}
+
+}  // namespace sim

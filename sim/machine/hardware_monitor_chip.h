@@ -1,0 +1,43 @@
+// The board's hardware-monitor chip behind the index port 0xA35 and the data
+// port 0xA36. Its registers sit in eight banks; register 0x4E, in every bank,
+// selects the bank with bits 2-0 (its bits 7-3 are kept as written). A register
+// the profile gives several readings yields the next one at each read, so a
+// refresh sees fresh values; the last one stays.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <utility>
+#include <vector>
+
+#include "sim/hardware/hardware_model.h"
+#include "sim/profile_processor.h"
+
+namespace sim {
+
+constexpr uint16_t kMonitorIndexPort = 0xA35;
+constexpr uint16_t kMonitorDataPort = 0xA36;
+
+class HardwareMonitorChip : public PortDevice {
+ public:
+  explicit HardwareMonitorChip(const HardwareMonitorSpec &spec);
+  // Byte-wide registers: wider accesses act on the low byte.
+  uint32_t Read(uint16_t port, int width) override;
+  void Write(uint16_t port, int width, uint32_t value) override;
+
+ private:
+  struct Register {
+    std::vector<uint8_t> readings;
+    size_t next = 0;
+  };
+  Register &Selected();
+
+  uint8_t index_ = 0;
+  uint8_t bankSelect_;
+  std::map<std::pair<uint8_t, uint8_t>, Register> registers_;  // (bank, index)
+};
+
+// Puts the profile's chip, if it has one, behind the two ports.
+void AttachHardwareMonitor(HardwareModel &model, const ProcessorBoardSpec &spec);
+
+}  // namespace sim

@@ -1,0 +1,14 @@
+// The peripherals' hardware: the onboard network controllers as PCI functions
+// (behind their root ports where they have one) whose receive-address registers
+// sit behind an I/O window, and system management mode's answer to the ME
+// disable command on the software SMI port.
+#pragma once
+
+#include "sim/board_profile.h"
+#include "sim/hardware/hardware_model.h"
+
+namespace sim {
+
+void AttachPeripheralHardware(HardwareModel &model, const PeripheralsSpec &peripherals);
+
+}  // namespace sim

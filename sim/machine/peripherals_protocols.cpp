@@ -1,0 +1,98 @@
+// The peripherals' protocol functions: the USB driver's device report, the
+// management engine's request object and the firmware's message box, which the
+// platform shows as a "message-box" event.
+#include <algorithm>
+#include <cstring>
+
+#include "sim/machine/machine.h"
+#include "sim/machine/protocol_member.h"
+#include "sim/machine/unexpected_call.h"
+#include "sim/machine/utf16_text.h"
+
+namespace sim {
+
+namespace {
+
+const PeripheralsSpec &Peripherals() { return Machine::Current().Peripherals().Board(); }
+
+EFI_STATUS EFIAPI GetDeviceCounts(UINT8 *counts) {
+  if (counts == nullptr) return EFI_INVALID_PARAMETER;
+  const std::array<uint8_t, 6> &reported = Peripherals().usb.counts;
+  std::copy(reported.begin(), reported.end(), counts);
+  return EFI_SUCCESS;
+}
+
+// The cursor is the index of the device to name. The name and its terminator are
+// cut to the caller's size, so a name of size characters or more ends unterminated.
+UINT8 EFIAPI GetMassStorageName(CHAR8 *buffer, UINT8 size, UINT8 cursor) {
+  const std::vector<std::string> &names = Peripherals().usb.massStorageNames;
+  if (buffer == nullptr || cursor >= names.size()) return kUsbNoDevice;
+  const std::string &name = names[cursor];
+  std::memcpy(buffer, name.c_str(), std::min<size_t>(name.size() + 1, size));
+  const auto next = static_cast<UINT8>(cursor + 1);
+  return next == names.size() ? static_cast<UINT8>(next | kUsbLastDevice) : next;
+}
+
+// Answers the requests the profile lists; any other request fails.
+EFI_STATUS EFIAPI MeRequest(MeRequestObject *, UINT32 code, VOID *result) {
+  const std::map<uint32_t, std::vector<uint8_t>> &responses = Peripherals().managementEngine.responses;
+  const auto response = responses.find(code);
+  if (response == responses.end()) return EFI_UNSUPPORTED;
+  if (result == nullptr) return EFI_INVALID_PARAMETER;
+  std::memcpy(result, response->second.data(), response->second.size());
+  return EFI_SUCCESS;
+}
+
+// The 16-bit text at text as UTF-8, read up to its terminator or a bound that keeps
+// a stray pointer from running on.
+std::string Displayed(const CHAR16 *text) {
+  constexpr size_t kLongestText = 1024;
+  if (text == nullptr) return "(null)";
+  std::u16string wide;
+  while (wide.size() < kLongestText && text[wide.size()] != 0) wide += text[wide.size()];
+  return Utf16ToUtf8(wide).value_or("(not UTF-16)");
+}
+
+EFI_STATUS EFIAPI ShowMessageBox(const CHAR16 *title, const CHAR16 *message, UINTN type, UINT8 *result) {
+  Machine &machine = Machine::Current();
+  machine.Log().Record("message-box", "\"" + Displayed(title) + "\": \"" + Displayed(message) + "\"",
+                       {{"type", type}});
+  if (result != nullptr) *result = 0;  // the user confirmed the box
+  return EFI_SUCCESS;
+}
+
+constexpr char kUsbReserved0[] = "UsbDeviceInfo.Reserved0";
+constexpr char kUsbReserved1[] = "UsbDeviceInfo.Reserved1";
+constexpr char kBoxReserved0[] = "MessageBox.Reserved0";
+constexpr char kBoxReserved1[] = "MessageBox.Reserved1";
+constexpr char kBoxReserved2[] = "MessageBox.Reserved2";
+constexpr char kBoxReserved3[] = "MessageBox.Reserved3";
+
+}  // namespace
+
+UsbDeviceInfoProtocol MakeUsbDeviceInfo() {
+  UsbDeviceInfoProtocol protocol{};
+  SetUnexpected<kUsbReserved0>(protocol.Reserved0);
+  SetUnexpected<kUsbReserved1>(protocol.Reserved1);
+  SetMember<GetDeviceCounts>(protocol.GetDeviceCounts);
+  SetMember<GetMassStorageName>(protocol.GetMassStorageName);
+  return protocol;
+}
+
+MeRequestObject MakeMeRequests() {
+  MeRequestObject requests{};
+  SetMember<MeRequest>(requests.Request);
+  return requests;
+}
+
+MessageBoxProtocol MakeMessageBox() {
+  MessageBoxProtocol protocol{};
+  SetUnexpected<kBoxReserved0>(protocol.Reserved[0]);
+  SetUnexpected<kBoxReserved1>(protocol.Reserved[1]);
+  SetUnexpected<kBoxReserved2>(protocol.Reserved[2]);
+  SetUnexpected<kBoxReserved3>(protocol.Reserved[3]);
+  SetMember<ShowMessageBox>(protocol.MessageBox);
+  return protocol;
+}
+
+}  // namespace sim

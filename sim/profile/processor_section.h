@@ -1,0 +1,13 @@
+// The profile's "processor" and "hardware_monitor" sections (docs/board-profile.md).
+#pragma once
+
+#include "sim/profile_processor.h"
+#include "sim/profile/json_field.h"
+
+namespace sim {
+
+// Reads both sections from the profile's top-level object; absent sections
+// take their defaults (no processor protocols, no monitor chip).
+ProcessorBoardSpec ReadProcessorSections(const JsonObject &profile);
+
+}  // namespace sim
