@@ -26,23 +26,14 @@
 
 namespace {
 
+using fuzz_boot::EntryAt;
 using fuzz_boot::FuzzInput;
+using fuzz_boot::RemoveEntry;
 
 constexpr size_t kMostNames = 24;
 constexpr size_t kLongestAnswer = 16;  // the callers' buffers
 constexpr size_t kConfigSpace = 4096;
 constexpr size_t kRegionGrowth = 256;  // how far an edit may extend a memory region
-
-template <typename Entry>
-Entry &At(std::vector<Entry> &list, size_t index) {
-  if (index == list.size()) list.emplace_back();
-  return list[index];
-}
-
-template <typename Entry>
-void Remove(std::vector<Entry> &list, size_t index) {
-  if (index < list.size()) list.erase(list.begin() + static_cast<std::ptrdiff_t>(index));
-}
 
 // Bytes written at offset, growing the block up to limit.
 void Patch(FuzzInput &input, std::vector<uint8_t> &block, size_t limit) {
@@ -99,7 +90,7 @@ void EditNetwork(FuzzInput &input, sim::NetworkControllerSpec &controller) {
 
 void EditPci(FuzzInput &input, std::vector<sim::PciFunctionSpec> &functions) {
   const size_t index = input.Index(functions.size());
-  sim::PciFunctionSpec &function = At(functions, index);
+  sim::PciFunctionSpec &function = EntryAt(functions, index);
   if (index + 1 == functions.size() && function.config.empty()) {
     function.bus = input.U8();
     function.device = input.U8() % 32;
@@ -117,10 +108,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   while (!input.Done()) {
     switch (input.U8() % 12) {
       case 0:
-        EditSio(input, At(peripherals.superIo.devices, input.Index(peripherals.superIo.devices.size())));
+        EditSio(input, EntryAt(peripherals.superIo.devices, input.Index(peripherals.superIo.devices.size())));
         break;
       case 1:
-        Remove(peripherals.superIo.devices, input.Index(peripherals.superIo.devices.size()));
+        RemoveEntry(peripherals.superIo.devices, input.Index(peripherals.superIo.devices.size()));
         break;
       case 2:
         for (uint8_t &count : peripherals.usb.counts) count = input.U8();
@@ -133,10 +124,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
         EditMe(input, peripherals.managementEngine);
         break;
       case 5:
-        EditNetwork(input, At(peripherals.network, input.Index(peripherals.network.size())));
+        EditNetwork(input, EntryAt(peripherals.network, input.Index(peripherals.network.size())));
         break;
       case 6:
-        Remove(peripherals.network, input.Index(peripherals.network.size()));
+        RemoveEntry(peripherals.network, input.Index(peripherals.network.size()));
         break;
       case 7:
         EditPci(input, board.hardware.pci);

@@ -23,7 +23,9 @@
 
 namespace {
 
+using fuzz_boot::EntryAt;
 using fuzz_boot::FuzzInput;
+using fuzz_boot::RemoveEntry;
 
 constexpr uint8_t kAnyNumber = 0x80;  // a selector byte from here on reads a number of its own
 constexpr uint32_t kProcessorLeaf = 1;
@@ -31,17 +33,6 @@ constexpr uint32_t kPlatformInfoMsr = 0xCE;
 constexpr uint8_t kCacheListFails = 0xFF;
 constexpr uint8_t kMostDescriptors = 16;
 constexpr uint8_t kBanks = 8;
-
-template <typename Entry>
-Entry &At(std::vector<Entry> &list, size_t index) {
-  if (index == list.size()) list.emplace_back();
-  return list[index];
-}
-
-template <typename Entry>
-void Remove(std::vector<Entry> &list, size_t index) {
-  if (index < list.size()) list.erase(list.begin() + static_cast<std::ptrdiff_t>(index));
-}
 
 void EditRecord(FuzzInput &input, sim::CpuInfoRecordSpec &record) {
   record.count = input.U8();
@@ -116,19 +107,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     const uint8_t edit = input.U8() % 10;
     switch (edit) {
       case 0:
-        EditRecord(input, At(processor.cpuInfoRecords, input.Index(processor.cpuInfoRecords.size())));
+        EditRecord(input, EntryAt(processor.cpuInfoRecords, input.Index(processor.cpuInfoRecords.size())));
         break;
       case 1:
-        Remove(processor.cpuInfoRecords, input.Index(processor.cpuInfoRecords.size()));
+        RemoveEntry(processor.cpuInfoRecords, input.Index(processor.cpuInfoRecords.size()));
         break;
       case 2:
-        EditPackage(input, At(processor.packages, input.Index(processor.packages.size())));
+        EditPackage(input, EntryAt(processor.packages, input.Index(processor.packages.size())));
         break;
       case 3:
-        EditCaches(input, At(processor.packages, input.Index(processor.packages.size())));
+        EditCaches(input, EntryAt(processor.packages, input.Index(processor.packages.size())));
         break;
       case 4:
-        Remove(processor.packages, input.Index(processor.packages.size()));
+        RemoveEntry(processor.packages, input.Index(processor.packages.size()));
         break;
       case 5:
         EditCpuid(input, board.hardware.cpuid);
