@@ -11,6 +11,7 @@
 
 #include "driver/uefi/uefi_base.h"
 #include "sim/install_timing.h"
+#include "sim/profile_memory_storage.h"
 #include "sim/profile_peripherals.h"
 #include "sim/profile_processor.h"
 
@@ -102,6 +103,7 @@ struct BoardProfile {
   std::vector<MemoryMapEntrySpec> memoryMap;
   HardwareSpec hardware;
   BoardProtocolsSpec protocols;
+  MemoryStorageSpec memoryStorage;
   PeripheralsSpec peripherals;
   ProcessorBoardSpec processor;  // processor firmware and hardware-monitor chip
 };

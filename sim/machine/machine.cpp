@@ -81,6 +81,7 @@ void Machine::InstallBoardProtocols(Install when) {
       {profile_.protocols.boardQuery, &kBoardQueryProtocolGuid, &boardQuery_, "BoardQueryProtocol"},
       {profile_.protocols.boardRegister, &kBoardRegisterProtocolGuid, &boardRegister_, "BoardRegisterProtocol"},
   });
+  memoryStorage_.Install(*this, when);
   peripherals_.Install(*this, when);
   processorFirmware_.Install(*this, when);
 }

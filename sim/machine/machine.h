@@ -18,6 +18,7 @@
 #include "sim/machine/event_service.h"
 #include "sim/machine/firmware_tables.h"
 #include "sim/machine/hii_database.h"
+#include "sim/machine/memory_storage_platform.h"
 #include "sim/machine/peripherals_platform.h"
 #include "sim/machine/pool_allocator.h"
 #include "sim/machine/processor_platform.h"
@@ -108,6 +109,7 @@ class Machine {
   BoardRegisterProtocol boardRegister_;
   ProcessorFirmware processorFirmware_;
   uint64_t publishTrigger_ = 0;  // the trigger's interface carries nothing; only its install matters
+  MemoryStoragePlatform memoryStorage_{profile_.memoryStorage};
 
   EFI_HANDLE imageHandle_ = nullptr;
   Machine *previous_;

@@ -8,6 +8,7 @@
 #include "sim/profile/byte_layout.h"
 #include "sim/profile/install_field.h"
 #include "sim/profile/json_field.h"
+#include "sim/profile/memory_storage_section.h"
 #include "sim/profile/package_lists.h"
 #include "sim/profile/peripherals_section.h"
 #include "sim/profile/processor_section.h"
@@ -261,7 +262,7 @@ BoardProfile LoadBoardProfile(const std::string &text, const std::string &source
   const JsonField root(document, sourceName, "");
   const JsonObject object = root.Fields(
       {"name", "firmware", "protocols", "variables", "hobs", "package_lists", "memory_map", "hardware",
-       "peripherals", "processor", "hardware_monitor"});
+       "memory", "storage", "peripherals", "processor", "hardware_monitor"});
   BoardProfile profile;
   profile.name = sourceName;
   object.Read("name", profile.name);
@@ -275,6 +276,7 @@ BoardProfile LoadBoardProfile(const std::string &text, const std::string &source
   if (const auto lists = object.Optional("package_lists")) ApplyPackageListSettings(*lists, profile.packageLists);
   if (const auto map = object.Optional("memory_map")) profile.memoryMap = ReadMemoryMap(*map);
   if (const auto hardware = object.Optional("hardware")) profile.hardware = ReadHardware(*hardware);
+  ReadMemoryStorageSections(object, profile);
   if (const auto peripherals = object.Optional("peripherals")) {
     profile.peripherals = ReadPeripherals(*peripherals, profile.hardware);
   }

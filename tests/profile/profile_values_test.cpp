@@ -119,7 +119,8 @@ TEST(ProfileValues, PackageListSettingsApplyPerClass) {
 TEST(ProfileValues, ExtendingBoardMergesOverItsBase) {
   const BoardProfile base = LoadBuiltinBoard("reference");
   const BoardProfile profile =
-      Load(R"({"extends": "reference", "firmware": {"vendor": "Other"}, "hardware": {"memory": null}})");
+      Load(R"({"extends": "reference", "firmware": {"vendor": "Other"}, "hardware": {"memory": null},
+               "storage": {"option_roms": null}})");
   EXPECT_EQ(profile.name, "test.json");
   EXPECT_EQ(profile.firmware.vendor, u"Other");
   EXPECT_EQ(profile.firmware.systemTableRevision, base.firmware.systemTableRevision);

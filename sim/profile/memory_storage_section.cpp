@@ -1,0 +1,139 @@
+// The "memory" section: the MemoryInfo variable, field by field or raw, and the
+// host data block behind HostDataProtocol. The "storage" section is read in
+// storage_section.cpp.
+#include "sim/profile/memory_storage_section.h"
+
+#include <algorithm>
+#include <set>
+
+#include "driver/pages/memory_info_records.h"
+#include "sim/machine/guid_text.h"
+#include "sim/profile/byte_layout.h"
+#include "sim/profile/install_field.h"
+#include "sim/profile/storage_layouts.h"
+
+namespace sim {
+namespace {
+
+constexpr char16_t kMemoryInfoName[] = u"MemoryInfo";
+constexpr size_t kLargestRecord = 0x10000;
+
+// MemoryInfo, as the memory firmware writes it.
+constexpr size_t kMemoryInfoSize = 345;
+constexpr size_t kDimmSpeedOffset = 0;
+constexpr size_t kRasModeOffset = 2;
+constexpr size_t kTotalOffset = 4;
+constexpr size_t kCapabilitiesOffset = 8;
+constexpr size_t kFirstDimmOffset = 9;
+constexpr size_t kDimmRecordSize = 7;
+constexpr size_t kDimmSlots = 36;
+constexpr size_t kDimmValidOffset = 1;
+constexpr size_t kDimmSizeOffset = 5;
+
+// The host data block.
+constexpr size_t kHostBlockSize = 1024;
+constexpr size_t kLinkModeOffset = 554;
+constexpr size_t kLinkSpeedOffset = 555;
+constexpr size_t kSocketCountOffset = 563;
+constexpr size_t kSocketPresentOffset = 575;
+
+uint8_t ReadDimmState(const JsonField &field) {
+  static const struct {
+    const char *name;
+    uint8_t state;
+  } kStates[] = {{"normal", 0}, {"mirrored", 1},  {"lock-step", 2},   {"spared", 4},
+                 {"error", 253}, {"disabled", 254}, {"not-present", 255}};
+  if (!field.value().is_string()) return static_cast<uint8_t>(field.Unsigned(UINT8_MAX));
+  for (const auto &state : kStates) {
+    if (field.String() == state.name) return state.state;
+  }
+  field.Expected("normal, mirrored, lock-step, spared, error, disabled, not-present or a number 0..255");
+}
+
+std::vector<uint8_t> ReadMemoryInfo(const JsonField &field) {
+  if (field.value().is_object() && field.value().contains("raw")) {
+    const JsonField raw = field.Fields({"raw"}).Required("raw");
+    std::vector<uint8_t> bytes = ReadBytes(raw, kLargestRecord);
+    if (bytes.empty()) raw.Fail("a variable holds at least one byte");
+    return bytes;
+  }
+  const JsonObject object = field.Fields({"dimm_speed", "ras_mode", "total_mb", "capabilities", "dimms"});
+  std::vector<uint8_t> info(kMemoryInfoSize, 0);
+  uint16_t speed = 0, rasMode = 0;
+  uint32_t total = 0;
+  uint8_t capabilities = 0;
+  object.Read("dimm_speed", speed);
+  object.Read("ras_mode", rasMode);
+  object.Read("total_mb", total);
+  object.Read("capabilities", capabilities);
+  PutLittleEndian(info, kDimmSpeedOffset, speed, 2);
+  PutLittleEndian(info, kRasModeOffset, rasMode, 2);
+  PutLittleEndian(info, kTotalOffset, total, 4);
+  info[kCapabilitiesOffset] = capabilities;
+  std::set<uint64_t> slots;
+  if (const auto dimms = object.Optional("dimms")) {
+    for (const JsonField &element : dimms->Elements()) {
+      const JsonObject dimm = element.Fields({"slot", "state", "valid", "size_mb"});
+      const uint64_t slot = dimm.Required("slot").Unsigned(kDimmSlots - 1);
+      if (!slots.insert(slot).second) element.Fail("a second DIMM in the same slot");
+      const size_t at = kFirstDimmOffset + slot * kDimmRecordSize;
+      uint8_t valid = 1;
+      uint16_t size = 0;
+      dimm.Read("valid", valid);
+      dimm.Read("size_mb", size);
+      info[at] = dimm.Optional("state") ? ReadDimmState(*dimm.Optional("state")) : 0;
+      info[at + kDimmValidOffset] = valid;
+      PutLittleEndian(info, at + kDimmSizeOffset, size, 2);
+    }
+  }
+  return info;
+}
+
+// The block as given, or laid out from the link and socket fields.
+HostDataSpec ReadHostData(const JsonField &field) {
+  HostDataSpec hostData;
+  hostData.install = Install::AtLoad;
+  if (field.value().is_object() && field.value().contains("block")) {
+    const JsonObject object = field.Fields({"install", "block"});
+    if (const auto install = object.Optional("install")) hostData.install = ReadInstall(*install);
+    hostData.block = ReadBytes(object.Required("block"), kLargestRecord);
+    return hostData;
+  }
+  const JsonObject object = field.Fields({"install", "link_mode", "link_speed", "sockets", "socket_count"});
+  if (const auto install = object.Optional("install")) hostData.install = ReadInstall(*install);
+  hostData.block.assign(kHostBlockSize, 0);
+  object.Read("link_mode", hostData.block[kLinkModeOffset]);
+  object.Read("link_speed", hostData.block[kLinkSpeedOffset]);
+  size_t count = 0;
+  if (const auto sockets = object.Optional("sockets")) {
+    const std::vector<JsonField> present = sockets->Elements();
+    if (present.size() > UINT8_MAX) sockets->Fail("at most 255 sockets");
+    for (const JsonField &socket : present) {
+      hostData.block[kSocketPresentOffset + count++] = static_cast<uint8_t>(socket.Unsigned(UINT8_MAX));
+    }
+  }
+  hostData.block[kSocketCountOffset] = static_cast<uint8_t>(count);
+  object.Read("socket_count", hostData.block[kSocketCountOffset]);
+  return hostData;
+}
+
+void ReadMemorySection(const JsonField &field, BoardProfile &profile) {
+  const JsonObject object = field.Fields({"info", "host_data"});
+  if (const auto info = object.Optional("info")) {
+    const bool seeded = std::any_of(profile.variables.begin(), profile.variables.end(), [](const VariableSpec &v) {
+      return v.name == kMemoryInfoName && GuidEqual(v.guid, kMemoryInfoVariableGuid);
+    });
+    if (seeded) info->Fail("MemoryInfo is also among the variables; describe it in one place");
+    profile.memoryStorage.memoryInfo = ReadMemoryInfo(*info);
+  }
+  if (const auto hostData = object.Optional("host_data")) profile.memoryStorage.hostData = ReadHostData(*hostData);
+}
+
+}  // namespace
+
+void ReadMemoryStorageSections(const JsonObject &root, BoardProfile &profile) {
+  if (const auto memory = root.Optional("memory")) ReadMemorySection(*memory, profile);
+  if (const auto storage = root.Optional("storage")) ReadStorageSection(*storage, profile);
+}
+
+}  // namespace sim
