@@ -41,16 +41,4 @@ class FuzzInput {
   size_t at_ = 0;
 };
 
-// The entry an edit names: index from FuzzInput::Index, one past the end adding an entry.
-template <typename Entry>
-Entry &EntryAt(std::vector<Entry> &list, size_t index) {
-  if (index == list.size()) list.emplace_back();
-  return list[index];
-}
-
-template <typename Entry>
-void RemoveEntry(std::vector<Entry> &list, size_t index) {
-  if (index < list.size()) list.erase(list.begin() + static_cast<std::ptrdiff_t>(index));
-}
-
 }  // namespace fuzz_boot

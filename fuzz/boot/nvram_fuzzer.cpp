@@ -4,8 +4,9 @@
 // Input: records of one selector byte (the variable: its value modulo the
 // table's size; bit 7 stores it with attributes 3 instead of 7), a 16-bit
 // little-endian length and that many bytes (fewer at the input's end). Length 0
-// deletes the variable. The platform's own drivers store two of them afresh at
+// deletes the variable. The platform's own drivers store three of them afresh at
 // every load, so they go into the board instead of the store:
+// - MemoryInfo, as the memory firmware leaves it (attributes 7);
 // - UsbMassDevNum, volatile, as the USB driver leaves it;
 // - "FruSetup STRING", whose pointers must stay valid: its bytes are a size
 //   (below 128: the record's 56 bytes; else the byte less 128), the validity
@@ -18,6 +19,7 @@
 #include <vector>
 
 #include "driver/pages/management_engine_protocols.h"
+#include "driver/pages/memory_info_records.h"
 #include "driver/pages/network_fru_record.h"
 #include "driver/uefi/setup_platform_protocols.h"
 #include "fuzz/boot/boot_harness.h"
@@ -25,10 +27,9 @@
 
 namespace {
 
-constexpr EFI_GUID kMemoryInfoGuid = {0x7EE396A1, 0xFF7D, 0x431B, {0xFA, 0x53, 0x8C, 0xCD, 0x12, 0x7C, 0x44, 0xC5}};
 constexpr EFI_GUID kCpuDataGuid = {0xE380280C, 0x4C35, 0x4AA3, {0xB9, 0x61, 0x7A, 0xE4, 0x89, 0xA2, 0xB9, 0x26}};
 
-enum class Holder { Store, SmmOutcome, UsbDriver, FruDriver };
+enum class Holder { Store, SmmOutcome, MemoryFirmware, UsbDriver, FruDriver };
 
 const struct {
   const char16_t *name;
@@ -36,7 +37,7 @@ const struct {
   Holder holder;
 } kVariables[] = {
     {u"Setup", kSetupVariableGuid, Holder::Store},
-    {u"MemoryInfo", kMemoryInfoGuid, Holder::Store},
+    {u"MemoryInfo", kMemoryInfoVariableGuid, Holder::MemoryFirmware},
     {u"CPU DATA", kCpuDataGuid, Holder::Store},
     {u"SetupCpuFeatures", kSetupVariableGuid, Holder::Store},
     {u"UsbMassDevNum", kSetupVariableGuid, Holder::UsbDriver},
@@ -82,6 +83,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     std::vector<uint8_t> bytes(data + at, data + at + length);
     at += length;
     switch (variable.holder) {
+      case Holder::MemoryFirmware:
+        board.memoryStorage.memoryInfo = bytes.empty() ? std::nullopt : std::optional(bytes);
+        break;
       case Holder::UsbDriver:
         board.peripherals.usb.massDevNum = bytes.empty() ? std::nullopt : std::optional(bytes);
         break;

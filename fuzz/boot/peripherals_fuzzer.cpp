@@ -20,29 +20,20 @@
 #include <cstdint>
 
 #include "driver/pages/management_engine_protocols.h"
+#include "fuzz/boot/board_edits.h"
 #include "fuzz/boot/boot_harness.h"
-#include "fuzz/boot/fuzz_input.h"
 #include "sim/checks/boot_checks.h"
 
 namespace {
 
+using fuzz_boot::EditMemoryRegion;
+using fuzz_boot::EditPciFunction;
 using fuzz_boot::EntryAt;
 using fuzz_boot::FuzzInput;
 using fuzz_boot::RemoveEntry;
 
 constexpr size_t kMostNames = 24;
 constexpr size_t kLongestAnswer = 16;  // the callers' buffers
-constexpr size_t kConfigSpace = 4096;
-constexpr size_t kRegionGrowth = 256;  // how far an edit may extend a memory region
-
-// Bytes written at offset, growing the block up to limit.
-void Patch(FuzzInput &input, std::vector<uint8_t> &block, size_t limit) {
-  const size_t offset = input.U16() % limit;
-  const std::vector<uint8_t> bytes = input.Bytes();
-  const size_t end = std::min(offset + bytes.size(), limit);
-  if (block.size() < end) block.resize(end, 0xFF);
-  std::copy(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(end - offset), block.begin() + offset);
-}
 
 void EditSio(FuzzInput &input, sim::SioDeviceSpec &device) {
   device.kind = input.U8();
@@ -88,17 +79,6 @@ void EditNetwork(FuzzInput &input, sim::NetworkControllerSpec &controller) {
   }
 }
 
-void EditPci(FuzzInput &input, std::vector<sim::PciFunctionSpec> &functions) {
-  const size_t index = input.Index(functions.size());
-  sim::PciFunctionSpec &function = EntryAt(functions, index);
-  if (index + 1 == functions.size() && function.config.empty()) {
-    function.bus = input.U8();
-    function.device = input.U8() % 32;
-    function.function = input.U8() % 8;
-  }
-  Patch(input, function.config, kConfigSpace);
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
@@ -130,7 +110,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
         RemoveEntry(peripherals.network, input.Index(peripherals.network.size()));
         break;
       case 7:
-        EditPci(input, board.hardware.pci);
+        EditPciFunction(input, board.hardware.pci);
         break;
       case 8: {
         const uint16_t port = input.U16();
@@ -138,10 +118,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
         break;
       }
       case 9:
-        if (!board.hardware.memory.empty()) {
-          std::vector<uint8_t> &region = board.hardware.memory[input.U8() % board.hardware.memory.size()].bytes;
-          Patch(input, region, region.size() + kRegionGrowth);
-        }
+        EditMemoryRegion(input, board.hardware.memory);
         break;
       case 10:
         peripherals.superIo.install = input.Timing();

@@ -17,8 +17,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "fuzz/boot/board_edits.h"
 #include "fuzz/boot/boot_harness.h"
-#include "fuzz/boot/fuzz_input.h"
 #include "sim/checks/boot_checks.h"
 
 namespace {
