@@ -4,7 +4,6 @@
 
 #include <cstring>
 #include <fstream>
-#include <iterator>
 #include <stdexcept>
 
 namespace sim {
@@ -13,17 +12,41 @@ namespace {
 
 const char *const kStateSections[] = {".data", ".bss"};
 
-[[noreturn]] void Fail(const std::string &file, const std::string &fault) {
+[[noreturn]] void FailModule(const std::string &file, const std::string &fault) {
   throw std::runtime_error("driver module " + file + ": " + fault);
 }
 
-template <typename Record>
-Record At(const std::vector<uint8_t> &image, uint64_t offset, const std::string &file) {
-  Record record;
-  if (offset > image.size() || image.size() - offset < sizeof record) Fail(file, "truncated ELF file");
-  std::memcpy(&record, image.data() + offset, sizeof record);
-  return record;
-}
+// Only the ELF header, the section headers and their name table are read, not the whole file.
+class ElfFile {
+ public:
+  explicit ElfFile(const std::string &file) : file_(file), in_(file, std::ios::binary) {
+    if (!in_) Fail("cannot open");
+  }
+
+  template <typename Record>
+  Record At(uint64_t offset) {
+    Record record;
+    Read(offset, &record, sizeof record);
+    return record;
+  }
+
+  std::string Bytes(uint64_t offset, uint64_t size) {
+    std::string bytes(size, '\0');
+    Read(offset, bytes.data(), size);
+    return bytes;
+  }
+
+  [[noreturn]] void Fail(const std::string &fault) const { FailModule(file_, fault); }
+
+ private:
+  void Read(uint64_t offset, void *to, uint64_t size) {
+    in_.seekg(static_cast<std::streamoff>(offset));
+    if (!in_.read(static_cast<char *>(to), static_cast<std::streamsize>(size))) Fail("truncated ELF file");
+  }
+
+  std::string file_;
+  std::ifstream in_;
+};
 
 // The sections hold an instrumented module's redzones between its globals, which
 // AddressSanitizer reports any access to: the copy goes byte by byte, unchecked
@@ -34,9 +57,9 @@ __attribute__((no_sanitize("address"))) void CopyUnchecked(uint8_t *to, const ui
   for (size_t i = 0; i < size; ++i) out[i] = in[i];
 }
 
-bool IsStateSection(const std::string &name) {
+bool IsStateSection(const char *name) {
   for (const char *state : kStateSections) {
-    if (name == state) return true;
+    if (std::strcmp(name, state) == 0) return true;
   }
   return false;
 }
@@ -44,24 +67,19 @@ bool IsStateSection(const std::string &name) {
 }  // namespace
 
 ModuleData::ModuleData(const std::string &file, uintptr_t base) {
-  std::ifstream in(file, std::ios::binary);
-  const std::vector<uint8_t> image{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-  const auto header = At<Elf64_Ehdr>(image, 0, file);
+  ElfFile elf(file);
+  const auto header = elf.At<Elf64_Ehdr>(0);
   if (std::memcmp(header.e_ident, ELFMAG, SELFMAG) != 0 || header.e_ident[EI_CLASS] != ELFCLASS64 ||
       header.e_shentsize != sizeof(Elf64_Shdr) || header.e_shstrndx >= header.e_shnum) {
-    Fail(file, "not a 64-bit ELF file with section headers");
+    elf.Fail("not a 64-bit ELF file with section headers");
   }
-  const auto names = At<Elf64_Shdr>(image, header.e_shoff + header.e_shstrndx * sizeof(Elf64_Shdr), file);
+  const auto names = elf.At<Elf64_Shdr>(header.e_shoff + header.e_shstrndx * sizeof(Elf64_Shdr));
+  const std::string nameTable = elf.Bytes(names.sh_offset, names.sh_size);
   for (unsigned i = 0; i < header.e_shnum; ++i) {
-    const auto section = At<Elf64_Shdr>(image, header.e_shoff + i * sizeof(Elf64_Shdr), file);
+    const auto section = elf.At<Elf64_Shdr>(header.e_shoff + i * sizeof(Elf64_Shdr));
     if ((section.sh_flags & (SHF_ALLOC | SHF_WRITE)) != (SHF_ALLOC | SHF_WRITE) || section.sh_size == 0) continue;
-    if (section.sh_name >= names.sh_size || names.sh_offset + section.sh_name >= image.size()) {
-      Fail(file, "section name outside the name table");
-    }
-    const char *name = reinterpret_cast<const char *>(image.data() + names.sh_offset + section.sh_name);
-    if (!IsStateSection(std::string(name, strnlen(name, image.size() - names.sh_offset - section.sh_name)))) {
-      continue;
-    }
+    if (section.sh_name >= nameTable.size()) elf.Fail("section name outside the name table");
+    if (!IsStateSection(nameTable.c_str() + section.sh_name)) continue;
     auto *address = reinterpret_cast<uint8_t *>(base + section.sh_addr);
     sections_.push_back({address, std::vector<uint8_t>(section.sh_size)});
     CopyUnchecked(sections_.back().initial.data(), address, section.sh_size);
