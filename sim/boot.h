@@ -3,7 +3,9 @@
 // publishing trigger and call form callbacks, and report what the driver did.
 #pragma once
 
+#include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -13,10 +15,29 @@
 
 namespace sim {
 
+class DriverModule;
+
+// The service calls a boot counts and can make fail (docs/simulated-machine.md):
+// the boot services AllocatePool and LocateProtocol, the runtime services
+// GetVariable and SetVariable, and every member call of the simulator's protocols.
+enum class ServiceCall { AllocatePool, GetVariable, SetVariable, LocateProtocol, ProtocolMember };
+constexpr size_t kServiceCallKinds = 5;
+using ServiceCallCounts = std::array<uint64_t, kServiceCallKinds>;  // indexed by ServiceCall
+
+// The number-th call (from 1) of that kind fails without doing anything.
+struct ServiceFault {
+  ServiceCall call = ServiceCall::AllocatePool;
+  uint64_t number = 1;
+};
+
 struct BootOptions {
   bool trigger = false;  // install the publishing trigger protocol after the entry point returns
   std::vector<std::pair<uint16_t, uint16_t>> callbacks;  // (class, key) form callbacks, in order
   std::string driverModule;  // the module to load; empty: $SETUP_DRIVER_MODULE, else the one built
+  // A module already loaded, to boot instead of a fresh copy: its writable data
+  // is put back as its load left it first (DriverModule::ResetState).
+  DriverModule *loadedModule = nullptr;
+  std::optional<ServiceFault> fault;
 };
 
 struct StringRecord {
@@ -30,7 +51,7 @@ struct StringRecord {
 // listed in docs/simulated-machine.md: "board-register-write", "port-write",
 // "message-box", "package-list-published", "package-list-removed",
 // "string-rejected", "protocol-installed", "form-callback", "callback-skipped",
-// "unexpected-service-call", "pool-free-invalid", "tpl-misuse".
+// "unexpected-service-call", "pool-free-invalid", "tpl-misuse", "fault-injected".
 struct EventRecord {
   std::string kind;
   std::string detail;  // human-readable, e.g. "register 0x8318 = 0x0"
@@ -43,6 +64,10 @@ struct BootReport {
   std::vector<EventRecord> events;
   size_t poolLeaks = 0;               // pool blocks the driver left allocated
   size_t poolLeakBytes = 0;
+  ServiceCallCounts serviceCalls{};   // the driver's calls of each kind, the failed one included
+  // Every SetVariable the store accepted, in order, as the variable stood after
+  // it (empty data: deleted).
+  std::vector<StoredVariable> variableWrites;
 };
 
 // Runs one boot of the driver against profile, with store as the NVRAM (volatile

@@ -39,13 +39,18 @@ VOID EFIAPI PublishSetupPackages(EFI_EVENT Event, VOID *) {
     return;
   }
   gSetupModule.Published = 1;
-  PublishPackageLists(gImageHandle, kSetupPackageCount, SetupPackageTable, PackageListCallback);
+  if (EfiError(PublishPackageLists(gImageHandle, kSetupPackageCount, SetupPackageTable, PackageListCallback))) {
+    gSetupModule.SetupDefaultsIncomplete = 1;
+  }
   BuildLastLangCodes(SetupPackageTable[0].HiiHandle);
   for (UINTN Index = 0; Index < kSetupPackageCount; ++Index) {
     if (KeepPackageFlags[Index] == 0) {
       gSetupModule.Hii->RemovePack(gSetupModule.Hii, SetupPackageTable[Index].HiiHandle);
     }
   }
+  // On whichever load publishes, so that a Setup lost or never created (a failed
+  // store, a first boot cut short) comes back on a later boot.
+  CreateMissingSetup();
 }
 
 VOID EFIAPI PackageListCallback(EFI_HII_HANDLE HiiHandle, SetupPackageEntry *Entry) {

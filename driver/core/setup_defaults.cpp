@@ -1,5 +1,5 @@
+#include "core/firmware_calls.h"
 #include "core/setup_module.h"
-#include "platform/firmware_services.h"
 
 namespace {
 
@@ -26,7 +26,11 @@ void MergeSetupDefaults(EFI_HII_HANDLE HiiHandle) {
     return;
   }
   EFI_HII_VARIABLE_PACK_LIST *List = nullptr;
-  if (EfiError(Hii->GetDefaultImage(Hii, HiiHandle, kDefaultImageMask, &List))) {
+  EFI_STATUS Status = Hii->GetDefaultImage(Hii, HiiHandle, kDefaultImageMask, &List);
+  if (EfiError(Status)) {
+    if (Status != EFI_NOT_FOUND) {
+      gSetupModule.SetupDefaultsIncomplete = 1;
+    }
     return;
   }
   const EFI_HII_VARIABLE_PACK *Pack = FindSetupDefaults(List);
@@ -43,4 +47,17 @@ void MergeSetupDefaults(EFI_HII_HANDLE HiiHandle) {
   if (List != nullptr) {
     gBS->FreePool(List);
   }
+}
+
+void CreateMissingSetup() {
+  if (gSetupModule.SetupDefaultsIncomplete) {
+    return;
+  }
+  // Only a definite absence: a read that fails for any other reason may hide
+  // the user's settings, which the defaults must never replace.
+  UINTN Size = 0;
+  if (ReadVariable(u"Setup", &kSetupVariableGuid, &Size, nullptr) != EFI_NOT_FOUND) {
+    return;
+  }
+  StoreVariable(u"Setup", &kSetupVariableGuid, kAttrNvBsRt, kSetupDataSize, gSetupModule.SetupDefaultImage);
 }

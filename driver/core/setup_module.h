@@ -16,6 +16,9 @@ struct SetupModuleState {
   BoardQueryProtocol *BoardQuery;
   BoardRegisterProtocol *BoardRegister;   // also read by the network and FRU page
   UINT8 SetupDefaultImage[kSetupDataSize];  // union of the published lists' form defaults
+  // Publishing failed or a list's defaults could not be read: the image lacks
+  // defaults it should hold, so it must not become the stored Setup.
+  BOOLEAN SetupDefaultsIncomplete;
 };
 extern SetupModuleState gSetupModule;
 
@@ -36,8 +39,13 @@ VOID EFIAPI PackageListCallback(EFI_HII_HANDLE HiiHandle, SetupPackageEntry *Ent
 
 // ORs the Setup defaults of the package list HiiHandle into SetupDefaultImage. A
 // pack whose data is not exactly one SetupData (also one whose lengths contradict
-// each other) contributes nothing.
+// each other) contributes nothing, as does a list without a default image
+// (EFI_NOT_FOUND); any other failure marks the image incomplete.
 void MergeSetupDefaults(EFI_HII_HANDLE HiiHandle);
+
+// Stores SetupDefaultImage as Setup when a read finds no Setup (EFI_NOT_FOUND)
+// and the image holds every published list's defaults; the end of publishing.
+void CreateMissingSetup();
 
 // Patches the stored Setup record from board state and stores SetupMenuCondition
 // (the tail of the entry point); returns the entry point's status.

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "sim/machine/protocol_member.h"
 #include "sim/machine/service_tables.h"
 #include "sim/machine/unexpected_call.h"
 
@@ -47,13 +48,17 @@ constexpr char kReserved0[] = "BoardRegister.Reserved0";
 
 }  // namespace
 
-BoardQueryProtocol MakeBoardQuery() { return {QueryBoardCondition}; }
+BoardQueryProtocol MakeBoardQuery() {
+  BoardQueryProtocol protocol{};
+  SetMember<QueryBoardCondition>(protocol.QueryBoardCondition);
+  return protocol;
+}
 
 BoardRegisterProtocol MakeBoardRegister() {
   BoardRegisterProtocol protocol{};
   SetUnexpected<kReserved0>(protocol.Reserved0);
-  protocol.ReadRegister = ReadRegister;
-  protocol.WriteRegister = WriteRegister;
+  SetMember<ReadRegister>(protocol.ReadRegister);
+  SetMember<WriteRegister>(protocol.WriteRegister);
   return protocol;
 }
 

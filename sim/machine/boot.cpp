@@ -7,14 +7,24 @@
 #include "sim/machine/driver_module.h"
 #include "sim/machine/machine.h"
 
+#include <optional>
+#include <utility>
+
 namespace sim {
 
 BootReport RunBoot(const BoardProfile &profile, VariableStore &store, const BootOptions &options) {
   store.DropVolatile();
   // Declared before the machine, so it is unloaded only after the machine (and
   // every event pointing into the module) is gone.
-  DriverModule module(options.driverModule.empty() ? DriverModule::DefaultPath() : options.driverModule);
+  std::optional<DriverModule> freshModule;
+  if (options.loadedModule == nullptr) {
+    freshModule.emplace(options.driverModule.empty() ? DriverModule::DefaultPath() : options.driverModule);
+  } else {
+    options.loadedModule->ResetState();
+  }
+  const DriverModule &module = options.loadedModule != nullptr ? *options.loadedModule : *freshModule;
   Machine machine(profile, store);
+  machine.Faults().Arm(options.fault);
   std::unique_ptr<HardwareModel> hardware = BuildBoardHardware(profile, machine.Log());
   ActiveHardware boundHardware(*hardware);
 
@@ -29,6 +39,8 @@ BootReport RunBoot(const BoardProfile &profile, VariableStore &store, const Boot
   report.events = machine.Log().Events();
   report.poolLeaks = machine.Pool().Outstanding();
   report.poolLeakBytes = machine.Pool().OutstandingBytes();
+  report.serviceCalls = machine.Faults().Counts();
+  report.variableWrites = std::move(machine.VariableWrites());
   return report;
 }
 

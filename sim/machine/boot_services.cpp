@@ -51,7 +51,12 @@ EFI_STATUS EFIAPI AllocatePool(EFI_MEMORY_TYPE poolType, UINTN size, VOID **buff
       poolType == EfiPersistentMemory) {
     return EFI_INVALID_PARAMETER;
   }
-  *buffer = size <= kLargestPoolBlock ? Machine::Current().Pool().Allocate(size) : nullptr;
+  Machine &machine = Machine::Current();
+  if (machine.Faults().Fails(ServiceCall::AllocatePool)) {
+    *buffer = nullptr;
+    return InjectedStatus(ServiceCall::AllocatePool);
+  }
+  *buffer = size <= kLargestPoolBlock ? machine.Pool().Allocate(size) : nullptr;
   return *buffer != nullptr ? EFI_SUCCESS : EFI_OUT_OF_RESOURCES;
 }
 
@@ -121,7 +126,12 @@ EFI_STATUS EFIAPI LocateHandleBuffer(EFI_LOCATE_SEARCH_TYPE searchType, EFI_GUID
 }
 
 EFI_STATUS EFIAPI LocateProtocol(EFI_GUID *protocol, VOID *registration, VOID **interface) {
-  return Machine::Current().Protocols().Locate(protocol, registration, interface);
+  Machine &machine = Machine::Current();
+  if (machine.Faults().Fails(ServiceCall::LocateProtocol)) {
+    if (interface != nullptr) *interface = nullptr;
+    return InjectedStatus(ServiceCall::LocateProtocol);
+  }
+  return machine.Protocols().Locate(protocol, registration, interface);
 }
 
 // Pairs of protocol GUID and interface, ended by a null GUID pointer.

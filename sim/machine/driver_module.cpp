@@ -1,6 +1,7 @@
 #include "sim/machine/driver_module.h"
 
 #include <dlfcn.h>
+#include <link.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -41,10 +42,15 @@ DriverModule::DriverModule(const std::string &path) : copy_(CopyModule(path)) {
     Fail(path, "cannot load: " + reason);
   }
   entry_ = reinterpret_cast<EFI_IMAGE_ENTRY_POINT>(::dlsym(handle_, "SetupDriverEntry"));
-  if (entry_ == nullptr) {
+  const link_map *map = nullptr;
+  try {
+    if (entry_ == nullptr) Fail(path, "has no SetupDriverEntry");
+    if (::dlinfo(handle_, RTLD_DI_LINKMAP, &map) != 0) Fail(path, "no link map");
+    data_ = std::make_unique<ModuleData>(copy_, map->l_addr);
+  } catch (...) {
     ::dlclose(handle_);
     std::filesystem::remove(copy_);
-    Fail(path, "has no SetupDriverEntry");
+    throw;
   }
 }
 

@@ -3,9 +3,11 @@
 // the image; the copy is unloaded and deleted with this object.
 #pragma once
 
+#include <memory>
 #include <string>
 
 #include "driver/uefi/uefi_tables.h"
+#include "sim/machine/module_data.h"
 
 namespace sim {
 
@@ -19,6 +21,9 @@ class DriverModule {
   DriverModule &operator=(const DriverModule &) = delete;
 
   EFI_IMAGE_ENTRY_POINT Entry() const { return entry_; }
+  // Puts the module state (its .data and .bss) back as the load left it, so the
+  // next boot starts as on a fresh load without loading again.
+  void ResetState() const { data_->Restore(); }
 
   // $SETUP_DRIVER_MODULE when set, else the module this build produced.
   static std::string DefaultPath();
@@ -27,6 +32,7 @@ class DriverModule {
   std::string copy_;
   void *handle_ = nullptr;
   EFI_IMAGE_ENTRY_POINT entry_ = nullptr;
+  std::unique_ptr<ModuleData> data_;
 };
 
 }  // namespace sim

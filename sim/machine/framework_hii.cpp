@@ -2,6 +2,7 @@
 // published package list, its language texts, and its default image.
 #include <cstring>
 
+#include "sim/machine/protocol_member.h"
 #include "sim/machine/service_tables.h"
 #include "sim/machine/unexpected_call.h"
 
@@ -105,20 +106,20 @@ constexpr char kGetKeyboardLayout[] = "FrameworkHii.GetKeyboardLayout";
 EFI_HII_PROTOCOL MakeFrameworkHii() {
   EFI_HII_PROTOCOL protocol{};
   SetUnexpected<kNewPack>(protocol.NewPack);
-  protocol.RemovePack = RemovePack;
+  SetMember<RemovePack>(protocol.RemovePack);
   SetUnexpected<kFindHandles>(protocol.FindHandles);
   SetUnexpected<kExportDatabase>(protocol.ExportDatabase);
   SetUnexpected<kTestString>(protocol.TestString);
   SetUnexpected<kGetGlyph>(protocol.GetGlyph);
   SetUnexpected<kGlyphToBlt>(protocol.GlyphToBlt);
   SetUnexpected<kNewString>(protocol.NewString);
-  protocol.GetPrimaryLanguages = GetPrimaryLanguages;
-  protocol.GetSecondaryLanguages = GetSecondaryLanguages;
+  SetMember<GetPrimaryLanguages>(protocol.GetPrimaryLanguages);
+  SetMember<GetSecondaryLanguages>(protocol.GetSecondaryLanguages);
   SetUnexpected<kGetString>(protocol.GetString);
   SetUnexpected<kResetStrings>(protocol.ResetStrings);
   SetUnexpected<kGetLine>(protocol.GetLine);
   SetUnexpected<kGetForms>(protocol.GetForms);
-  protocol.GetDefaultImage = GetDefaultImage;
+  SetMember<GetDefaultImage>(protocol.GetDefaultImage);
   SetUnexpected<kUpdateForm>(protocol.UpdateForm);
   SetUnexpected<kGetKeyboardLayout>(protocol.GetKeyboardLayout);
   return protocol;

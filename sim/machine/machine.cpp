@@ -20,6 +20,7 @@ Machine::Machine(const BoardProfile &profile, VariableStore &store)
       events_(log_),
       protocols_(events_),
       hii_(profile_.packageLists),
+      faults_(log_),
       boardRegisters_(profile_.protocols.boardRegisters),
       peripherals_(profile_.peripherals),
       firmwareVendor_(profile_.firmware.vendor),

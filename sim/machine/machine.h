@@ -23,6 +23,7 @@
 #include "sim/machine/pool_allocator.h"
 #include "sim/machine/processor_platform.h"
 #include "sim/machine/protocol_database.h"
+#include "sim/machine/service_faults.h"
 #include "sim/variable_store.h"
 
 namespace sim {
@@ -49,6 +50,8 @@ class Machine {
   EventService &Events() { return events_; }
   ProtocolDatabase &Protocols() { return protocols_; }
   HiiDatabase &Hii() { return hii_; }
+  ServiceFaults &Faults() { return faults_; }
+  std::vector<StoredVariable> &VariableWrites() { return variableWrites_; }
   // The board's registers behind BoardRegisterProtocol; writes land here.
   std::map<uint32_t, uint64_t> &BoardRegisters() { return boardRegisters_; }
   // The Super I/O, USB, management engine, message box and FRU side of the board.
@@ -87,6 +90,8 @@ class Machine {
   EventService events_;
   ProtocolDatabase protocols_;
   HiiDatabase hii_;
+  ServiceFaults faults_;
+  std::vector<StoredVariable> variableWrites_;
   std::map<uint32_t, uint64_t> boardRegisters_;
   PeripheralsPlatform peripherals_;
 

@@ -6,6 +6,7 @@
 #include "driver/pages/memory_info_records.h"
 #include "driver/uefi/device_path.h"
 #include "sim/machine/machine.h"
+#include "sim/machine/protocol_member.h"
 #include "sim/machine/unexpected_call.h"
 
 namespace sim {
@@ -83,7 +84,7 @@ MemoryStoragePlatform::MemoryStoragePlatform(const MemoryStorageSpec &spec) : sp
     SetUnexpected<kInstallPciRom>(protocol.InstallPciRom);
     SetUnexpected<kLegacyBoot>(protocol.LegacyBoot);
     SetUnexpected<kUpdateKeyboardLedStatus>(protocol.UpdateKeyboardLedStatus);
-    protocol.GetBbsInfo = GetBbsInfo;
+    SetMember<GetBbsInfo>(protocol.GetBbsInfo);
     legacyBios_.fails = spec_.legacyBios->getBbsInfoFails;
     legacyBios_.bbsCount = static_cast<UINT16>(bbsTable_.size() / sizeof(BBS_TABLE));
     legacyBios_.bbsTable = reinterpret_cast<BBS_TABLE *>(bbsTable_.data());
@@ -95,9 +96,9 @@ void MemoryStoragePlatform::InstallDisks(Machine &machine) {
     auto disk = std::make_unique<DiskInterface>();
     disk->protocol.Interface = spec.interface;
     SetUnexpected<kInquiry>(disk->protocol.Inquiry);
-    disk->protocol.Identify = Identify;
+    SetMember<Identify>(disk->protocol.Identify);
     SetUnexpected<kSenseData>(disk->protocol.SenseData);
-    disk->protocol.WhichIde = WhichIde;
+    SetMember<WhichIde>(disk->protocol.WhichIde);
     disk->spec = &spec;
     EFI_HANDLE handle = nullptr;
     machine.Protocols().Install(&handle, &kEfiDiskInfoProtocolGuid, &disk->protocol);

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "sim/machine/machine.h"
+#include "sim/machine/protocol_member.h"
 #include "sim/machine/unexpected_call.h"
 #include "sim/machine/utf16_text.h"
 
@@ -73,14 +74,14 @@ UsbDeviceInfoProtocol MakeUsbDeviceInfo() {
   UsbDeviceInfoProtocol protocol{};
   SetUnexpected<kUsbReserved0>(protocol.Reserved0);
   SetUnexpected<kUsbReserved1>(protocol.Reserved1);
-  protocol.GetDeviceCounts = GetDeviceCounts;
-  protocol.GetMassStorageName = GetMassStorageName;
+  SetMember<GetDeviceCounts>(protocol.GetDeviceCounts);
+  SetMember<GetMassStorageName>(protocol.GetMassStorageName);
   return protocol;
 }
 
 MeRequestObject MakeMeRequests() {
   MeRequestObject requests{};
-  requests.Request = MeRequest;
+  SetMember<MeRequest>(requests.Request);
   return requests;
 }
 
@@ -90,7 +91,7 @@ MessageBoxProtocol MakeMessageBox() {
   SetUnexpected<kBoxReserved1>(protocol.Reserved[1]);
   SetUnexpected<kBoxReserved2>(protocol.Reserved[2]);
   SetUnexpected<kBoxReserved3>(protocol.Reserved[3]);
-  protocol.MessageBox = ShowMessageBox;
+  SetMember<ShowMessageBox>(protocol.MessageBox);
   return protocol;
 }
 

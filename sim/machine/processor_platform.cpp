@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "sim/machine/protocol_member.h"
 #include "sim/machine/unexpected_call.h"
 
 namespace sim {
@@ -31,7 +32,10 @@ CpuInfoRecord MakeRecord(const CpuInfoRecordSpec &spec, const std::string *brand
 
 // The descriptors one after another, each its own length after the previous;
 // a length shorter than a descriptor makes the next overlap it, as a malformed
-// list would.
+// list would. They are written last to first, so every descriptor keeps the
+// length the profile gives it: a walk by the lengths reaches only descriptors
+// the list holds (written first to last, a descriptor overlapping its
+// predecessor would replace that one's length and send a walk past the list).
 std::vector<uint64_t> LayOutCaches(const std::vector<CacheDescriptorSpec> &caches) {
   std::vector<size_t> offsets;
   size_t offset = 0;
@@ -43,7 +47,7 @@ std::vector<uint64_t> LayOutCaches(const std::vector<CacheDescriptorSpec> &cache
   }
   std::vector<uint64_t> list(std::max<size_t>(1, (end + 7) / 8), 0);
   auto *bytes = reinterpret_cast<uint8_t *>(list.data());
-  for (size_t i = 0; i < caches.size(); ++i) {
+  for (size_t i = caches.size(); i-- > 0;) {
     const CacheDescriptorSpec &cache = caches[i];
     const CacheDescriptor descriptor = {cache.length, cache.level, cache.sizeKb, cache.type, 0, cache.sharing};
     std::memcpy(bytes + offsets[i], &descriptor, sizeof descriptor);
@@ -66,19 +70,19 @@ ProcessorFirmware::ProcessorFirmware(const ProcessorBoardSpec &spec) : spec_(spe
     cacheLists_.push_back(LayOutCaches(package.caches.value_or(std::vector<CacheDescriptorSpec>{})));
   }
 
-  cpuInfo_.table.GetCpuInfo = GetCpuInfo;
+  SetMember<GetCpuInfo>(cpuInfo_.table.GetCpuInfo);
   cpuInfo_.firmware = this;
   CpuPackageProtocol &table = cpuPackage_.table;
   SetUnexpected<kReserved0>(table.Reserved0);
   SetUnexpected<kReserved1>(table.Reserved1);
   SetUnexpected<kReserved2>(table.Reserved2);
-  table.GetCoreCounts = GetCoreCounts;
+  SetMember<GetCoreCounts>(table.GetCoreCounts);
   SetUnexpected<kReserved4>(table.Reserved4);
   SetUnexpected<kReserved5>(table.Reserved5);
-  table.GetPackageProcessorId = GetPackageProcessorId;
+  SetMember<GetPackageProcessorId>(table.GetPackageProcessorId);
   SetUnexpected<kReserved7>(table.Reserved7);
   SetUnexpected<kReserved8>(table.Reserved8);
-  table.GetCacheDescriptors = GetCacheDescriptors;
+  SetMember<GetCacheDescriptors>(table.GetCacheDescriptors);
   cpuPackage_.firmware = this;
 }
 

@@ -8,11 +8,20 @@ namespace sim {
 namespace {
 
 EFI_STATUS EFIAPI GetVariable(CHAR16 *name, EFI_GUID *guid, UINT32 *attributes, UINTN *dataSize, VOID *data) {
-  return Machine::Current().Store().Get(name, guid, attributes, dataSize, data);
+  Machine &machine = Machine::Current();
+  if (machine.Faults().Fails(ServiceCall::GetVariable)) return InjectedStatus(ServiceCall::GetVariable);
+  return machine.Store().Get(name, guid, attributes, dataSize, data);
 }
 
 EFI_STATUS EFIAPI SetVariable(CHAR16 *name, EFI_GUID *guid, UINT32 attributes, UINTN dataSize, VOID *data) {
-  return Machine::Current().Store().Set(name, guid, attributes, dataSize, data);
+  Machine &machine = Machine::Current();
+  if (machine.Faults().Fails(ServiceCall::SetVariable)) return InjectedStatus(ServiceCall::SetVariable);
+  const EFI_STATUS status = machine.Store().Set(name, guid, attributes, dataSize, data);
+  if (!EfiError(status)) {
+    const StoredVariable *now = machine.Store().Find(name, *guid);
+    machine.VariableWrites().push_back(now != nullptr ? *now : StoredVariable{name, *guid, attributes, {}});
+  }
+  return status;
 }
 
 constexpr char kGetTime[] = "RuntimeServices.GetTime";

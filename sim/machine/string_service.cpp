@@ -1,5 +1,6 @@
 // StringServiceProtocol: publishes the setup package lists from the board's
 // HII database and replaces their strings.
+#include "sim/machine/protocol_member.h"
 #include "sim/machine/service_tables.h"
 #include "sim/machine/unexpected_call.h"
 
@@ -54,13 +55,13 @@ constexpr char kReserved5[] = "StringService.Reserved5";
 
 StringServiceProtocol MakeStringService() {
   StringServiceProtocol protocol{};
-  protocol.PublishPackageLists = PublishPackageLists;
+  SetMember<PublishPackageLists>(protocol.PublishPackageLists);
   SetUnexpected<kReserved1>(protocol.Reserved1);
   SetUnexpected<kReserved2>(protocol.Reserved2);
   SetUnexpected<kReserved3>(protocol.Reserved3);
   SetUnexpected<kReserved4>(protocol.Reserved4);
   SetUnexpected<kReserved5>(protocol.Reserved5);
-  protocol.SetString = SetString;
+  SetMember<SetString>(protocol.SetString);
   return protocol;
 }
 

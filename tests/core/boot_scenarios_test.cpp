@@ -160,12 +160,17 @@ TEST_F(BootScenario, LaterBootsPublishOnlyWhenTheTriggerIsInstalled) {
   EXPECT_EQ(Setup(), Patched(changed)) << "deferred publishing merges but never stores the defaults";
 }
 
-TEST_F(BootScenario, MissingSetupStaysMissingOnLaterBoots) {
+// A Setup lost after the first boot (a failed store, a first boot cut short after
+// LastLangCodes) comes back from the defaults when a later boot publishes.
+TEST_F(BootScenario, MissingSetupIsCreatedWhenALaterBootPublishes) {
   Boot();
   store.Set(u"Setup", &kSetupVariableGuid, 0, 0, nullptr);
-  sim::BootReport report = Boot(true);
-  EXPECT_EQ(report.entryStatus, EFI_NOT_FOUND);
-  EXPECT_FALSE(Setup());
+  EXPECT_EQ(Boot().entryStatus, EFI_NOT_FOUND);
+  EXPECT_FALSE(Setup()) << "only publishing merges the defaults";
+  EXPECT_EQ(Boot(true).entryStatus, EFI_NOT_FOUND) << "the entry point ran before the trigger";
+  EXPECT_EQ(Setup(), MergedDefaults());
+  EXPECT_EQ(Boot().entryStatus, EFI_SUCCESS);
+  EXPECT_EQ(Setup(), Patched(MergedDefaults()));
 }
 
 TEST_F(BootScenario, ResetRequestClearsRegister8318ExactlyOnce) {
@@ -266,25 +271,43 @@ TEST_F(BootScenario, FirstBootKeepsAnExistingSetup) {
   EXPECT_EQ(Setup(), Patched(stored));
 }
 
-TEST_F(BootScenario, MissingFirmwareComponentsLeaveTheDefaultsEmpty) {
+// Without the lists' defaults a first boot stores no Setup: an image missing
+// them would stand for the menu's defaults for good. The next load that
+// publishes with the components present creates it whole.
+TEST_F(BootScenario, MissingFirmwareComponentsCreateNoSetupUntilTheDefaultsAreWhole) {
   struct Case {
     const char *name;
     sim::Install hii, strings;
-    bool lastLangCodes;
+    bool lastLangCodes;  // so the next load is a later one, creating Setup at the trigger, after the patch
   } cases[] = {
       {"no HII", sim::Install::Never, sim::Install::AtLoad, false},
       {"no string service", sim::Install::AtLoad, sim::Install::Never, true},
   };
   for (const Case &c : cases) {
+    profile = Profile();
     profile.protocols.frameworkHii = c.hii;
     profile.protocols.stringService = c.strings;
     store = sim::VariableStore();
     sim::BootReport report = Boot();
-    EXPECT_EQ(report.entryStatus, EFI_SUCCESS) << c.name;
+    EXPECT_EQ(report.entryStatus, EFI_NOT_FOUND) << c.name;
     EXPECT_TRUE(report.strings.empty()) << c.name;
-    EXPECT_EQ(Setup(), Patched(Bytes(kSetupDataSize, 0))) << c.name;
+    EXPECT_FALSE(Setup()) << c.name;
     EXPECT_EQ(Get(u"LastLangCodes", kSetupVariableGuid).has_value(), c.lastLangCodes) << c.name;
+
+    profile = Profile();
+    Boot(true);
+    EXPECT_EQ(Setup(), c.lastLangCodes ? MergedDefaults() : Patched(MergedDefaults())) << c.name;
   }
+}
+
+// A list without a default image has nothing to contribute; the others still make Setup.
+TEST_F(BootScenario, AListWithoutDefaultsLeavesTheOthersWhole) {
+  profile.packageLists[1].defaults = std::nullopt;
+  Boot();
+  Bytes expected = MergedDefaults();
+  expected[kMarkOffset] &= ~0x02;
+  expected[11] = 0;
+  EXPECT_EQ(Setup(), Patched(expected));
 }
 
 struct Variables {

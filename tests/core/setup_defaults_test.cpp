@@ -21,14 +21,14 @@ struct PackLayout {
 struct DefaultImage {
   std::vector<PackLayout> packs;
   bool endNode = true;
-  bool fail = false;
+  EFI_STATUS status = EFI_SUCCESS;  // an error: GetDefaultImage fails with it
 };
 const DefaultImage *gImage;
 FakeBootServices *gBoot;
 
 EFI_STATUS EFIAPI GetDefaultImage(EFI_HII_PROTOCOL *, EFI_HII_HANDLE, UINTN mask, EFI_HII_VARIABLE_PACK_LIST **out) {
   EXPECT_EQ(mask, 1u);
-  if (gImage->fail) return EFI_NOT_FOUND;
+  if (EfiError(gImage->status)) return gImage->status;
   size_t nodes = gImage->packs.size() + gImage->endNode, size = nodes * sizeof(EFI_HII_VARIABLE_PACK_LIST);
   for (const PackLayout &p : gImage->packs) size += sizeof(EFI_HII_VARIABLE_PACK) + p.nameLength + p.dataSize;
   auto *node = static_cast<EFI_HII_VARIABLE_PACK_LIST *>(gBoot->Allocate(size));
@@ -56,6 +56,7 @@ TEST(MergeSetupDefaults, OrsOnlyAnExactSetupPackOfVariableZero) {
     const char *name;
     DefaultImage image;
     bool merged;
+    bool incomplete = false;  // the list had defaults that could not be read
   } cases[] = {
       {"one setup pack", {{{0, 687}}}, true},
       {"name before the data", {{{0, 687, 10}}}, true},
@@ -64,7 +65,9 @@ TEST(MergeSetupDefaults, OrsOnlyAnExactSetupPackOfVariableZero) {
       {"686 data bytes", {{{0, 686}}}, false},
       {"688 data bytes", {{{0, 688}}}, false},
       {"another variable", {{{1, 687}}}, false},
-      {"GetDefaultImage fails", {{{0, 687}}, true, true}, false},
+      {"no default image", {{{0, 687}}, true, EFI_NOT_FOUND}, false},
+      {"GetDefaultImage fails", {{{0, 687}}, true, EFI_DEVICE_ERROR}, false, true},
+      {"no pool for the image", {{{0, 687}}, true, EFI_OUT_OF_RESOURCES}, false, true},
       {"length shorter than the fixed part", {{{0, 687, 0, -700}}}, false},
       // In 32-bit arithmetic the data length would wrap to 687 and point 4 GiB away.
       {"name length wraps the data length", {{{0, 16, 0, 687 - 16, 0xFFFFFFF0u}}}, false},
@@ -77,8 +80,10 @@ TEST(MergeSetupDefaults, OrsOnlyAnExactSetupPackOfVariableZero) {
     gImage = &c.image;
     for (EFI_HII_PROTOCOL *present : {&hii, static_cast<EFI_HII_PROTOCOL *>(nullptr)}) {
       gSetupModule.Hii = present;
+      gSetupModule.SetupDefaultsIncomplete = 0;
       std::memset(gSetupModule.SetupDefaultImage, 0xA0, kSetupDataSize);
       MergeSetupDefaults(1);
+      EXPECT_EQ(gSetupModule.SetupDefaultsIncomplete, c.incomplete && present) << c.name;
       std::vector<uint8_t> expected(kSetupDataSize, c.merged && present ? 0xA5 : 0xA0);
       EXPECT_EQ(std::vector<uint8_t>(std::begin(gSetupModule.SetupDefaultImage),
                                      std::end(gSetupModule.SetupDefaultImage)),

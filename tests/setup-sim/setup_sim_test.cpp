@@ -98,6 +98,9 @@ TEST_F(SetupSim, BadArgumentsFailWithOneLine) {
       {{"--callback", "2:0x10000"}, "2:0x10000"},
       {{"--callback", "x:1"}, "x:1"},
       {{"--callback", "3:59"}, "no package list of class 3"},
+      {{"--fail", "get-variable"}, "KIND:N"},
+      {{"--fail", "open-file:1"}, "open-file:1"},
+      {{"--fail", "set-variable:0"}, "set-variable:0"},
   };
   for (const auto &test : cases) {
     SCOPED_TRACE(test.arguments[0]);
@@ -143,7 +146,7 @@ TEST_F(SetupSim, HelpExplainsItselfWithAnExample) {
 TEST_F(SetupSim, JsonReportHasEveryPart) {
   const json report = SimJson({});
   for (const char *key : {"board", "entry_status", "pages", "strings", "string_writes", "variables", "counters",
-                          "events", "pool_leaks", "pool_leak_bytes"}) {
+                          "events", "pool_leaks", "pool_leak_bytes", "service_calls"}) {
     EXPECT_TRUE(report.contains(key)) << key;
   }
   EXPECT_EQ(report["board"], "reference");
@@ -191,6 +194,27 @@ TEST_F(SetupSim, LaterBootUsesTheSavedStoreAndTheTrigger) {
                               event["detail"].get<std::string>().find("71202EEE-5F53-40D9-AB3D-9E0C26D96657") != std::string::npos);
   }
   EXPECT_TRUE(triggered);
+}
+
+// The N-th call fails once, is named in the log and counted like the others.
+TEST_F(SetupSim, FailMakesTheNamedCallFail) {
+  const json clean = SimJson({});
+  const uint64_t writes = clean["service_calls"]["set-variable"];
+  ASSERT_GE(writes, 2u);
+  const json failed = SimJson({"--fail", "set-variable:2"});
+  EXPECT_GE(failed["service_calls"]["set-variable"], 2u);
+  std::vector<json> injected;
+  for (const json &event : failed["events"]) {
+    if (event["kind"] == "fault-injected") injected.push_back(event);
+  }
+  ASSERT_EQ(injected.size(), 1u);
+  EXPECT_EQ(injected[0]["detail"], "SetVariable call 2 fails");
+  EXPECT_EQ(injected[0]["values"]["status"], 0x8000000000000007u);
+
+  const json beyond = SimJson({"--fail", "set-variable:" + std::to_string(writes + 1)});
+  for (const json &event : beyond["events"]) EXPECT_NE(event["kind"], "fault-injected");
+  ASSERT_NE(FindVariable(beyond, "Setup"), nullptr);
+  EXPECT_EQ(*FindVariable(beyond, "Setup"), *FindVariable(clean, "Setup"));
 }
 
 }  // namespace

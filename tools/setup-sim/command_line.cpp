@@ -2,6 +2,7 @@
 
 #include <CLI/CLI.hpp>
 
+#include "sim/machine/service_faults.h"
 #include "sim/profile/builtin_files.h"
 #include "sim/profile/number_text.h"
 
@@ -27,6 +28,7 @@ std::string Footer() {
          "  setup-sim --nvram board.nvram --trigger --callback 2:0x3B\n"
          "                                                    ...and a hardware-monitor refresh from the menu\n"
          "  setup-sim --board my-board.json --json            a board of your own, as JSON\n"
+         "  setup-sim --fail get-variable:3                   the driver's third GetVariable call fails\n"
          "\n"
          "Exit status: 0 when the boot completed, 1 for a bad profile or NVRAM file or a failed boot,\n"
          "2 for bad arguments. See docs/simulator.md and docs/board-profile.md.";
@@ -48,11 +50,26 @@ std::pair<uint16_t, uint16_t> ParseCallback(const std::string &text) {
   return {*formClass, *key};
 }
 
+sim::ServiceFault ParseFault(const std::string &text) {
+  const size_t colon = text.find(':');
+  const std::optional<sim::ServiceCall> call =
+      colon == std::string::npos ? std::nullopt : sim::ServiceCallFromName(text.substr(0, colon));
+  const std::optional<uint64_t> number =
+      colon == std::string::npos ? std::nullopt : sim::ParseNumberText(text.substr(colon + 1));
+  if (!call || !number || *number == 0) {
+    throw UsageError("--fail " + text +
+                     ": expected KIND:N, KIND one of allocate-pool, get-variable, set-variable, locate-protocol, "
+                     "protocol-member and N a call number from 1 (e.g. allocate-pool:3)");
+  }
+  return {*call, *number};
+}
+
 }  // namespace
 
 std::optional<CommandLine> ParseCommandLine(int argc, const char *const *argv, std::ostream &out) {
   CommandLine line;
   std::vector<std::string> callbacks;
+  std::string fault;
   CLI::App app(kDescription, "setup-sim");
   app.add_option("--board", line.board, "Board profile: a JSON file or a built-in board's name (default: reference)")
       ->type_name("FILE");
@@ -61,6 +78,8 @@ std::optional<CommandLine> ParseCommandLine(int argc, const char *const *argv, s
   app.add_flag("--trigger", line.boot.trigger, "Install the publishing trigger protocol after the entry point returns");
   app.add_option("--callback", callbacks, "Call the form callback of class CLASS with key KEY (repeatable)")
       ->type_name("CLASS:KEY");
+  app.add_option("--fail", fault, "Make the driver's N-th service call of KIND fail (fault injection)")
+      ->type_name("KIND:N");
   app.add_flag("--json", line.json, "Print JSON for programs instead of text for people");
   app.footer(Footer());
   try {
@@ -72,6 +91,7 @@ std::optional<CommandLine> ParseCommandLine(int argc, const char *const *argv, s
     throw UsageError(error.what());
   }
   for (const std::string &callback : callbacks) line.boot.callbacks.push_back(ParseCallback(callback));
+  if (!fault.empty()) line.boot.fault = ParseFault(fault);
   return line;
 }
 

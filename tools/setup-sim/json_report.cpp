@@ -4,6 +4,7 @@
 
 #include "sim/machine/guid_text.h"
 #include "sim/machine/hex_text.h"
+#include "sim/machine/service_faults.h"
 #include "tools/setup-sim/pages.h"
 #include "tools/setup-sim/status_names.h"
 
@@ -57,6 +58,14 @@ json Events(const sim::BootReport &report) {
   return events;
 }
 
+json ServiceCalls(const sim::BootReport &report) {
+  json calls = json::object();
+  for (size_t i = 0; i < sim::kServiceCallKinds; ++i) {
+    calls[sim::ServiceCallName(static_cast<sim::ServiceCall>(i))] = report.serviceCalls[i];
+  }
+  return calls;
+}
+
 }  // namespace
 
 void WriteJsonReport(const BootSession &session, std::ostream &out) {
@@ -77,6 +86,7 @@ void WriteJsonReport(const BootSession &session, std::ostream &out) {
       {"events", Events(report)},
       {"pool_leaks", report.poolLeaks},
       {"pool_leak_bytes", report.poolLeakBytes},
+      {"service_calls", ServiceCalls(report)},
   };
   document["strings"] = strings;
   out << document.dump(2) << "\n";

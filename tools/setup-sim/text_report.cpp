@@ -5,6 +5,7 @@
 #include <string>
 
 #include "sim/machine/guid_text.h"
+#include "sim/machine/service_faults.h"
 #include "tools/setup-sim/pages.h"
 #include "tools/setup-sim/status_names.h"
 
@@ -126,6 +127,15 @@ void WriteEvents(const sim::BootReport &report, std::ostream &out) {
   }
 }
 
+void WriteServiceCalls(const sim::BootReport &report, std::ostream &out) {
+  out << "Service calls";
+  for (size_t i = 0; i < sim::kServiceCallKinds; ++i) {
+    out << (i == 0 ? "  " : ", ") << sim::ServiceCallName(static_cast<sim::ServiceCall>(i)) << " "
+        << report.serviceCalls[i];
+  }
+  out << "\n";
+}
+
 }  // namespace
 
 void WriteTextReport(const BootSession &session, std::ostream &out) {
@@ -138,6 +148,11 @@ void WriteTextReport(const BootSession &session, std::ostream &out) {
     std::snprintf(callback, sizeof callback, "--callback %u:0x%X", formClass, key);
     options += (options.empty() ? "" : " ") + std::string(callback);
   }
+  if (session.options.fault) {
+    options += (options.empty() ? "--fail " : " --fail ") +
+               std::string(sim::ServiceCallName(session.options.fault->call)) + ":" +
+               std::to_string(session.options.fault->number);
+  }
   if (!options.empty()) out << "Options      " << options << "\n";
   WritePages(session, out);
   WriteVariables(session, out);
@@ -148,6 +163,7 @@ void WriteTextReport(const BootSession &session, std::ostream &out) {
   } else {
     out << report.poolLeaks << " blocks, " << report.poolLeakBytes << " bytes\n";
   }
+  WriteServiceCalls(report, out);
   char value[24];
   std::snprintf(value, sizeof value, "0x%llX", static_cast<unsigned long long>(report.entryStatus));
   out << "Entry point  " << StatusName(report.entryStatus) << " (" << value << ")\n";

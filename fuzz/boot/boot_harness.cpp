@@ -1,0 +1,46 @@
+#include "fuzz/boot/boot_harness.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "sim/boot.h"
+#include "sim/checks/boot_checks.h"
+#include "sim/machine/driver_module.h"
+#include "sim/profile/profile_loader.h"
+
+namespace fuzz_boot {
+
+namespace {
+
+sim::DriverModule &Module() {
+  static sim::DriverModule *module = new sim::DriverModule(sim::DriverModule::DefaultPath());
+  return *module;
+}
+
+void BootChecked(const sim::BoardProfile &profile, sim::VariableStore &store, const char *which) {
+  static const std::vector<std::pair<uint16_t, uint16_t>> callbacks = sim::EveryFormCallback();
+  sim::BootOptions options;
+  options.trigger = true;
+  options.callbacks = callbacks;
+  options.loadedModule = &Module();
+  const std::string fault = sim::UnsoundBoot(sim::RunBoot(profile, store, options));
+  if (!fault.empty()) {
+    std::fprintf(stderr, "unsound %s boot: %s\n", which, fault.c_str());
+    std::abort();
+  }
+}
+
+}  // namespace
+
+const sim::BoardProfile &ReferenceBoard() {
+  static const sim::BoardProfile *profile = new sim::BoardProfile(sim::LoadBuiltinBoard("reference"));
+  return *profile;
+}
+
+void BootTwice(const sim::BoardProfile &profile, sim::VariableStore store) {
+  BootChecked(profile, store, "first");
+  BootChecked(profile, store, "later");
+}
+
+}  // namespace fuzz_boot
