@@ -54,7 +54,7 @@ void EditDisk(FuzzInput &input, sim::DiskSpec &disk, uint8_t edit) {
       const uint8_t kind = input.U8() % 3;
       if (kind == 2) {
         const std::vector<uint8_t> guid = input.Bytes();
-        std::memcpy(&disk.interface, guid.data(), std::min(guid.size(), sizeof disk.interface));
+        if (!guid.empty()) std::memcpy(&disk.interface, guid.data(), std::min(guid.size(), sizeof disk.interface));
       } else {
         disk.interface = kind == 0 ? kEfiDiskInfoAhciInterfaceGuid : kEfiDiskInfoIdeInterfaceGuid;
       }

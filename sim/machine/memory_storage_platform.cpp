@@ -17,6 +17,7 @@ namespace {
 // start of a zero-filled block this long, as a path in firmware is followed by
 // other memory, so a malformed path never sends a reader past the block.
 constexpr size_t kDevicePathBlock = 4096;
+constexpr size_t kHostDataBlock = 4096;
 constexpr size_t kIdentifySize = 512;
 constexpr UINT32 kMemoryInfoAttributes = 7;
 
@@ -72,7 +73,10 @@ constexpr char kUpdateKeyboardLedStatus[] = "LegacyBios.UpdateKeyboardLedStatus"
 
 MemoryStoragePlatform::MemoryStoragePlatform(const MemoryStorageSpec &spec) : spec_(spec) {
   if (spec_.hostData) {
+    // The host data block is a fixed firmware structure that readers index without
+    // a size: a profile's shorter block is the start of one zero-filled block.
     hostBlock_ = spec_.hostData->block;
+    if (!hostBlock_.empty() && hostBlock_.size() < kHostDataBlock) hostBlock_.resize(kHostDataBlock, 0);
     hostData_.block = hostBlock_.empty() ? nullptr : hostBlock_.data();
   }
   if (spec_.legacyBios) {
