@@ -4,6 +4,13 @@
 
 namespace sim {
 
+const std::u16string *PublishedList::Text(uint16_t stringId) const {
+  auto changed = changedTexts.find(stringId);
+  if (changed != changedTexts.end()) return &changed->second;
+  auto string = source->strings.find(stringId);
+  return string == source->strings.end() ? nullptr : &string->second.text;
+}
+
 const PackageListSpec *HiiDatabase::ListOfClass(uint16_t formClass) const {
   for (const PackageListSpec &list : lists_) {
     if (list.formClass == formClass) return &list;
@@ -15,7 +22,7 @@ PublishedList *HiiDatabase::Publish(const PackageListSpec &list, FormCallbackIns
   // Handles only grow within a boot, so a stale handle never reaches a newer list.
   if (lastHandle_ == 0xFFFF) return nullptr;
   ++lastHandle_;
-  published_.push_back(std::make_unique<PublishedList>(PublishedList{lastHandle_, &list, list.strings, formCallback}));
+  published_.push_back(std::make_unique<PublishedList>(PublishedList{lastHandle_, &list, formCallback, {}}));
   return published_.back().get();
 }
 
@@ -44,10 +51,12 @@ bool HiiDatabase::Remove(EFI_HII_HANDLE handle) {
 EFI_STATUS HiiDatabase::SetString(EFI_HII_HANDLE handle, uint16_t stringId, const char16_t *text) {
   PublishedList *list = Find(handle);
   if (list == nullptr || text == nullptr) return EFI_INVALID_PARAMETER;
-  auto string = list->strings.find(stringId);
-  if (string == list->strings.end()) return EFI_NOT_FOUND;
-  string->second.text = text;
-  strings_.push_back({list->source->formClass, stringId, string->second.label, string->second.text});
+  // Only the changed texts are copied: a boot sets few of a list's many strings.
+  auto string = list->source->strings.find(stringId);
+  if (string == list->source->strings.end()) return EFI_NOT_FOUND;
+  std::u16string &current = list->changedTexts[stringId];
+  current = text;
+  strings_.push_back({list->source->formClass, stringId, string->second.label, current});
   return EFI_SUCCESS;
 }
 

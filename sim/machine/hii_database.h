@@ -16,8 +16,11 @@ namespace sim {
 struct PublishedList {
   EFI_HII_HANDLE handle;
   const PackageListSpec *source;
-  std::map<uint16_t, StringSpec> strings;  // starts as the source list's strings
   FormCallbackInstance *formCallback;
+  std::map<uint16_t, std::u16string> changedTexts;  // only strings set since publishing
+
+  // The string's current text; null for an id the list lacks.
+  const std::u16string *Text(uint16_t stringId) const;
 };
 
 class HiiDatabase {

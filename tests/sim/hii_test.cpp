@@ -113,7 +113,7 @@ TEST_F(HiiTest, SetStringAcceptsOnlyStringsOfPublishedLists) {
   EXPECT_EQ(accepted[1].stringId, 10);
   EXPECT_EQ(accepted[1].label, "BIOS Vendor");
   EXPECT_EQ(accepted[1].text, u"Vendor Y");
-  EXPECT_EQ(machine_.Hii().FindClass(1)->strings.at(10).text, u"Vendor Y");
+  EXPECT_EQ(*machine_.Hii().FindClass(1)->Text(10), u"Vendor Y");
   EXPECT_EQ(machine_.Log().Count("string-rejected"), 5u);
 }
 
