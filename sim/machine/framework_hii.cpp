@@ -1,5 +1,6 @@
 // The Framework EFI_HII_PROTOCOL as far as the setup driver uses it: removing a
 // published package list, its language texts, and its default image.
+#include <algorithm>
 #include <cstring>
 
 #include "sim/machine/protocol_member.h"
@@ -78,7 +79,7 @@ EFI_STATUS EFIAPI GetDefaultImage(EFI_HII_PROTOCOL *, EFI_HII_HANDLE handle, UIN
   std::memcpy(pack, &header, sizeof header);
   uint8_t *name = block + nodesSize + sizeof header;
   std::memcpy(name, kSetupName, sizeof kSetupName);
-  std::memcpy(name + sizeof kSetupName, defaults.data(), defaults.size());
+  std::copy(defaults.begin(), defaults.end(), name + sizeof kSetupName);  // may be empty
 
   auto *nodes = reinterpret_cast<EFI_HII_VARIABLE_PACK_LIST *>(block);
   nodes[0] = {&nodes[1], pack};

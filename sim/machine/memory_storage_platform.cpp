@@ -31,7 +31,7 @@ EFI_STATUS EFIAPI Identify(EFI_DISK_INFO_PROTOCOL *self, VOID *data, UINT32 *siz
   }
   if (data == nullptr) return EFI_INVALID_PARAMETER;
   std::memset(data, 0, kIdentifySize);
-  std::memcpy(data, disk.identify.data(), std::min(disk.identify.size(), kIdentifySize));
+  std::copy_n(disk.identify.begin(), std::min(disk.identify.size(), kIdentifySize), static_cast<uint8_t *>(data));
   *size = kIdentifySize;
   return EFI_SUCCESS;
 }

@@ -62,8 +62,10 @@ void PeripheralsPlatform::StoreVariables(Machine &machine) const {
     record.Texts[i] = board_.fru->texts[i] ? fruTexts_[i].c_str() : nullptr;
   }
   record.Valid = board_.fru->valid;
+  // A record of size 0 is an empty variable: nothing is copied (no null destination).
   std::vector<uint8_t> data(board_.fru->size, 0);
-  std::memcpy(data.data(), &record, std::min<size_t>(data.size(), sizeof record));
+  const auto *bytes = reinterpret_cast<const uint8_t *>(&record);
+  std::copy_n(bytes, std::min<size_t>(data.size(), sizeof record), data.begin());
   // The pointers mean nothing after boot services, so no runtime access.
   machine.Store().Put({u"FruSetup STRING", kFruSetupGuid, EFI_VARIABLE_BOOTSERVICE_ACCESS, data});
 }

@@ -39,7 +39,7 @@ EFI_STATUS EFIAPI MeRequest(MeRequestObject *, UINT32 code, VOID *result) {
   const auto response = responses.find(code);
   if (response == responses.end()) return EFI_UNSUPPORTED;
   if (result == nullptr) return EFI_INVALID_PARAMETER;
-  std::memcpy(result, response->second.data(), response->second.size());
+  std::copy(response->second.begin(), response->second.end(), static_cast<uint8_t *>(result));  // may be empty
   return EFI_SUCCESS;
 }
 

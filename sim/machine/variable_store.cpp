@@ -31,7 +31,7 @@ EFI_STATUS VariableStore::Get(const char16_t *name, const EFI_GUID *guid, uint32
     return EFI_BUFFER_TOO_SMALL;
   }
   if (data == nullptr) return EFI_INVALID_PARAMETER;
-  std::memcpy(data, variable->data.data(), variable->data.size());
+  std::copy(variable->data.begin(), variable->data.end(), static_cast<uint8_t *>(data));  // may be empty
   *dataSize = variable->data.size();
   return EFI_SUCCESS;
 }
