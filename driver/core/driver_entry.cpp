@@ -15,5 +15,13 @@ extern "C" EFI_STATUS EFIAPI SetupDriverEntry(EFI_HANDLE ImageHandle, EFI_SYSTEM
     PublishSetupPackages(nullptr, nullptr);
   }
   InitLanguageVariables();
-  return UpdateSetupRecords();
+  const EFI_STATUS Status = UpdateSetupRecords();
+  // The dispatcher unloads an image whose entry point fails. Once this load has
+  // published lists (form callbacks, processor notifications) or left the
+  // trigger event open, the firmware calls into the image later, so it must stay
+  // loaded; the failed patch is made again by the next load.
+  if (EfiError(Status) && (gSetupModule.Published || gSetupModule.TriggerEvent != nullptr)) {
+    return EFI_SUCCESS;
+  }
+  return Status;
 }

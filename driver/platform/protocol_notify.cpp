@@ -7,5 +7,9 @@ void RegisterProtocolNotifyEvent(const EFI_GUID *Protocol, EFI_EVENT_NOTIFY Noti
   if (EfiError(gBS->CreateEvent(EVT_NOTIFY_SIGNAL, TPL_CALLBACK, Notify, Context, Event))) {
     return;
   }
-  gBS->RegisterProtocolNotify(const_cast<EFI_GUID *>(Protocol), *Event, Registration);
+  // An event no installation can signal is closed, so no open event is left naming Notify for nothing.
+  if (EfiError(gBS->RegisterProtocolNotify(const_cast<EFI_GUID *>(Protocol), *Event, Registration))) {
+    gBS->CloseEvent(*Event);
+    *Event = nullptr;
+  }
 }

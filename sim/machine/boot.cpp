@@ -31,6 +31,7 @@ BootReport RunBoot(const BoardProfile &profile, VariableStore &store, const Boot
   BootReport report;
   report.entryStatus = module.Entry()(machine.ImageHandle(), machine.SystemTable());
   machine.CheckTplRestored("the entry point");
+  if (EfiError(report.entryStatus)) machine.UnloadImage();
   if (options.trigger) machine.InstallPublishTrigger();
   machine.InstallBoardProtocols(Install::AfterPublishing);
   for (const auto &[formClass, key] : options.callbacks) machine.CallFormCallback(formClass, key);

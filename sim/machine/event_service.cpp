@@ -77,6 +77,10 @@ void EventService::DispatchPending() {
     event.signalled = false;
     const EFI_EVENT_NOTIFY notify = event.notify;
     VOID *const context = event.context;
+    if (imageUnloaded_) {
+      log_.Record("unloaded-image-call", "an event of the unloaded driver image was signalled", {{"tpl", event.tpl}});
+      continue;
+    }
     const EFI_TPL saved = tpl_;
     tpl_ = event.tpl;
     notify(&event, context);

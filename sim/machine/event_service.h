@@ -26,6 +26,11 @@ class EventService {
   void Restore(EFI_TPL oldTpl);
   EFI_TPL Current() const { return tpl_; }
 
+  // The driver image was unloaded (its entry point failed): every event it
+  // created still names a notify function in freed code, so a signal is logged
+  // as a call into the unloaded image instead of running it.
+  void ImageUnloaded() { imageUnloaded_ = true; }
+
  private:
   struct Event {
     UINT32 type;
@@ -39,6 +44,7 @@ class EventService {
 
   EventLog &log_;
   EFI_TPL tpl_ = TPL_APPLICATION;
+  bool imageUnloaded_ = false;
   std::map<EFI_EVENT, std::unique_ptr<Event>> events_;
   std::vector<Event *> pending_;  // signalled notify events, in signalling order
 };

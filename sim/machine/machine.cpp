@@ -107,12 +107,23 @@ void Machine::CallFormCallback(uint16_t formClass, uint16_t key) {
                 {{"class", formClass}, {"key", key}});
     return;
   }
+  if (imageUnloaded_) {
+    log_.Record("unloaded-image-call", "the menu browser calls the form callback of the unloaded driver image",
+                {{"class", formClass}, {"key", key}});
+    return;
+  }
   const size_t record = log_.Record("form-callback", "the menu browser calls the form callback",
                                     {{"class", formClass}, {"key", key}});
   FormCallbackInstance *instance = list->formCallback;
   const EFI_STATUS status = instance->Form.Callback(&instance->Form, key, nullptr, nullptr);
   log_.AddValue(record, "status", status);
   CheckTplRestored("the form callback");
+}
+
+void Machine::UnloadImage() {
+  imageUnloaded_ = true;
+  events_.ImageUnloaded();
+  log_.Record("image-unloaded", "the entry point failed, so the dispatcher unloads the driver image");
 }
 
 void Machine::ReportUnexpectedCall(const char *member) { log_.Record("unexpected-service-call", member); }

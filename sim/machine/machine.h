@@ -74,6 +74,11 @@ class Machine {
   // Calls the form callback of the published package list of that class, as
   // the menu browser does; logs "callback-skipped" when there is none.
   void CallFormCallback(uint16_t formClass, uint16_t key);
+  // The dispatcher unloads an image whose entry point returns an error. What the
+  // image left registered then points into freed code: a later call of one of
+  // its notify functions or form callbacks is logged as "unloaded-image-call"
+  // and not made.
+  void UnloadImage();
 
   void ReportUnexpectedCall(const char *member);
   // The driver must return to its caller at the TPL it was called at; when it
@@ -112,6 +117,7 @@ class Machine {
   MemoryStoragePlatform memoryStorage_{profile_.memoryStorage};
 
   EFI_HANDLE imageHandle_ = nullptr;
+  bool imageUnloaded_ = false;
   Machine *previous_;
 };
 

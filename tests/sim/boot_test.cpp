@@ -82,6 +82,23 @@ TEST(BootTest, TriggerReleasesPublishingBeforeTheFormCallbacks) {
             2);
 }
 
+// What a failed load leaves registered points into an unloaded image: the
+// machine reports every call that would reach it instead of making it.
+TEST(BootTest, FailedEntryUnloadsTheImage) {
+  VariableStore store;
+  store.Put({u"FailEntry", kTestGuid, kAttrNvBsRt, {1, 0, 0, 0}});
+  BootReport report = RunBoot(TestProfile(), store, FakeDriver(false, {{1, 7}}));
+  EXPECT_EQ(report.entryStatus, EFI_LOAD_ERROR);
+  EXPECT_LT(IndexOf(report.events, "image-unloaded"), report.events.size());
+  EXPECT_EQ(IndexOf(report.events, "form-callback"), report.events.size());
+  EXPECT_TRUE(HasEvent(report.events, "unloaded-image-call", "form callback"));
+  EXPECT_EQ(NumberOf(store, u"LastKey"), ~0u);
+
+  store.Put({u"FailEntry", kTestGuid, kAttrNvBsRt, {2, 0, 0, 0}});
+  report = RunBoot(TestProfile(), store, FakeDriver(true));
+  EXPECT_TRUE(HasEvent(report.events, "unloaded-image-call", "event"));
+}
+
 TEST(BootTest, LateStringServiceArrivesAfterTheTrigger) {
   BoardProfile profile = TestProfile();
   profile.protocols.stringService = Install::AfterPublishing;

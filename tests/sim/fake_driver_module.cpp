@@ -60,6 +60,13 @@ bool VariableExists(const CHAR16 *name) {
   return gRt->GetVariable(const_cast<CHAR16 *>(name), &gTestGuid, nullptr, &size, nullptr) == EFI_BUFFER_TOO_SMALL;
 }
 
+UINT32 ReadNumber(const CHAR16 *name) {
+  UINT32 value = 0;
+  UINTN size = sizeof value;
+  gRt->GetVariable(const_cast<CHAR16 *>(name), &gTestGuid, nullptr, &size, &value);
+  return value;
+}
+
 }  // namespace
 
 extern "C" EFI_STATUS EFIAPI SetupDriverEntry(EFI_HANDLE image, EFI_SYSTEM_TABLE *systemTable) {
@@ -80,5 +87,10 @@ extern "C" EFI_STATUS EFIAPI SetupDriverEntry(EFI_HANDLE image, EFI_SYSTEM_TABLE
   VOID *registration = nullptr;
   gBs->CreateEvent(EVT_NOTIFY_SIGNAL, TPL_CALLBACK, PublishOnTrigger, nullptr, &event);
   gBs->RegisterProtocolNotify(&gTriggerGuid, event, &registration);
+  // "FailEntry" makes the load fail, leaving registered for the tests of an
+  // unloaded image its form callbacks (1: it published at once) or its event (2).
+  const UINT32 fail = ReadNumber(u"FailEntry");
+  if (fail == 1) PublishOnTrigger(event, nullptr);
+  if (fail != 0) return EFI_LOAD_ERROR;
   return EFI_WARN_WRITE_FAILURE;  // distinctive, so the tests see that the entry status is reported
 }
