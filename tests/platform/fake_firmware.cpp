@@ -53,6 +53,11 @@ EFI_STATUS EFIAPI CreateEvent(UINT32 type, EFI_TPL tpl, EFI_EVENT_NOTIFY notify,
 EFI_STATUS EFIAPI RegisterProtocolNotify(EFI_GUID *protocol, EFI_EVENT event, VOID **registration) {
   State().notifyRegistrations.push_back({*protocol, event});
   State().registrationPointers.push_back(registration);
+  return State().registerNotifyStatus;
+}
+
+EFI_STATUS EFIAPI CloseEvent(EFI_EVENT event) {
+  State().closedEvents.push_back(event);
   return EFI_SUCCESS;
 }
 
@@ -94,6 +99,7 @@ struct SharedTables {
     boot.FreePool = FreePool;
     boot.CreateEvent = CreateEvent;
     boot.RegisterProtocolNotify = RegisterProtocolNotify;
+    boot.CloseEvent = CloseEvent;
     runtime.GetVariable = GetVariable;
     system.BootServices = &boot;
     system.RuntimeServices = &runtime;

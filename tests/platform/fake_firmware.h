@@ -39,6 +39,8 @@ struct FirmwareState {
   EFI_STATUS createEventStatus = EFI_SUCCESS;
   std::vector<CreatedEvent> events;
   std::vector<std::pair<EFI_GUID, EFI_EVENT>> notifyRegistrations;
+  EFI_STATUS registerNotifyStatus = EFI_SUCCESS;
+  std::vector<EFI_EVENT> closedEvents;
   std::vector<VOID **> registrationPointers;
 };
 

@@ -136,27 +136,38 @@ TEST(GetVariableGrow, GrowsOnceAndLeavesTheBufferWithTheCaller) {
 
 VOID EFIAPI IgnoreNotify(EFI_EVENT, VOID *) {}
 
-TEST(RegisterProtocolNotifyEvent, RegistersOnlyAfterTheEventExists) {
-  for (EFI_STATUS createStatus : {EFI_SUCCESS, EFI_OUT_OF_RESOURCES}) {
+// An event is registered only once it exists, and closed again when no
+// installation could ever signal it.
+TEST(RegisterProtocolNotifyEvent, LeavesAnOpenEventOnlyWhenRegistered) {
+  struct Case {
+    EFI_STATUS create, registerNotify;
+    size_t registrations;
+    bool open;
+  } cases[] = {
+      {EFI_SUCCESS, EFI_SUCCESS, 1, true},
+      {EFI_OUT_OF_RESOURCES, EFI_SUCCESS, 0, false},
+      {EFI_SUCCESS, EFI_OUT_OF_RESOURCES, 1, false},
+  };
+  for (const Case &c : cases) {
+    SCOPED_TRACE(testing::Message() << c.create << "/" << c.registerNotify);
     FirmwareState state;
-    state.createEventStatus = createStatus;
+    state.createEventStatus = c.create;
+    state.registerNotifyStatus = c.registerNotify;
     FirmwareScope scope(state);
     int context;
     EFI_EVENT event = nullptr;
     VOID *registration = nullptr;
     RegisterProtocolNotifyEvent(&kGuidB, IgnoreNotify, &context, &event, &registration);
-    if (EfiError(createStatus)) {
-      EXPECT_TRUE(state.notifyRegistrations.empty());
-      continue;
-    }
+    ASSERT_EQ(state.notifyRegistrations.size(), c.registrations);
+    EXPECT_EQ(event != nullptr, c.open);
+    EXPECT_EQ(state.closedEvents.size(), c.registrations - (c.open ? 1 : 0));
+    if (c.registrations == 0) continue;
     ASSERT_EQ(state.events.size(), 1u);
     EXPECT_EQ(state.events[0].type, EVT_NOTIFY_SIGNAL);
     EXPECT_EQ(state.events[0].tpl, TPL_CALLBACK);
     EXPECT_EQ(state.events[0].notify, &IgnoreNotify);
     EXPECT_EQ(state.events[0].context, &context);
-    ASSERT_EQ(state.notifyRegistrations.size(), 1u);
     EXPECT_TRUE(test::SameGuid(state.notifyRegistrations[0].first, kGuidB));
-    EXPECT_EQ(state.notifyRegistrations[0].second, event);
     EXPECT_EQ(state.registrationPointers[0], &registration);
   }
 }
