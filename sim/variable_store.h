@@ -43,6 +43,8 @@ class VariableStore {
   // naming the file and the fault; Save writes a new file, flushes it and renames
   // it over the old one, so a crash leaves either the old or the new store.
   static VariableStore Load(const std::string &path);
+  // The same checks on a file's text already read; path names it in messages.
+  static VariableStore Parse(const std::string &text, const std::string &path);
   void Save(const std::string &path) const;
 
  private:

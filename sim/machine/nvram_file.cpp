@@ -106,13 +106,14 @@ std::string FolderOf(const std::string &path) {
 
 }  // namespace
 
-VariableStore VariableStore::Load(const std::string &path) {
-  const std::string text = ReadWholeFile(path);
+VariableStore VariableStore::Load(const std::string &path) { return Parse(ReadWholeFile(path), path); }
+
+VariableStore VariableStore::Parse(const std::string &text, const std::string &path) {
   if (text.empty()) Fail(path, "empty file");
   Json root;
   try {
     root = Json::parse(text);
-  } catch (const Json::parse_error &error) {
+  } catch (const Json::exception &error) {  // a syntax error or a number too large
     Fail(path, std::string("not valid JSON (") + error.what() + ")");
   }
   if (!root.is_object() || root.value("format", Json()) != kFormat) {

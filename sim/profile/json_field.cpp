@@ -88,11 +88,17 @@ json ParseProfileJson(const std::string &text, const std::string &source) {
   };
   try {
     return json::parse(text, track);
-  } catch (const json::parse_error &error) {
-    // Drop the library's "[json.exception.parse_error.101] parse error at " prefix.
+  } catch (const json::exception &error) {
+    // A syntax error or a number too large for any field. Drop the library's
+    // "[json.exception.parse_error.101] parse error at " prefix, or its tag alone.
     std::string message = error.what();
     const size_t at = message.find(" at line ");
-    message = at == std::string::npos ? message : message.substr(at + 4);
+    const size_t tag = message.find("] ");
+    if (at != std::string::npos) {
+      message = message.substr(at + 4);
+    } else if (tag != std::string::npos) {
+      message = message.substr(tag + 2);
+    }
     throw std::runtime_error(source + ": " + message);
   }
 }

@@ -17,6 +17,8 @@ struct ErrorCase {
 
 const ErrorCase kErrorCases[] = {
     {"syntax error", "{\"name\": }", "board.json: line 1, column 10: syntax error..."},
+    {"number beyond any float", R"({"firmware": {"firmware_revision": 1e999}})",
+     "board.json: number overflow parsing '1e999'"},
     {"field given twice", R"({"name": "a", "name": "b"})", "board.json: name: field given twice"},
     {"field given twice inside an array", R"({"variables": [{}, {"name": "A", "name": "B"}]})",
      "board.json: variables[1].name: field given twice"},

@@ -220,6 +220,7 @@ TEST(VariableStoreTest, MalformedFilesFailNamingTheFileAndTheFault) {
       {"garbage", std::string("\x7f\x00\xff\xfe junk", 9), "not valid JSON"},
       {"cut short", head + good + R"("data": "0102")", "not valid JSON"},
       {"a list", "[]", "not an NVRAM file"},
+      {"number beyond any float", R"({"format": "setup-sim nvram", "version": 1e999})", "not valid JSON"},
       {"other format", R"({"format": "x", "version": 1, "variables": []})", "not an NVRAM file"},
       {"future version", R"({"format": "setup-sim nvram", "version": 2, "variables": []})", "version"},
       {"no variables", R"({"format": "setup-sim nvram", "version": 1})", "\"variables\" is not a list"},
