@@ -72,12 +72,12 @@ void EditCpuid(FuzzInput &input, std::vector<sim::CpuidSpec> &leaves) {
   const uint32_t leaf = input.U8() < kAnyNumber ? kProcessorLeaf : input.U32();
   auto found = std::find_if(leaves.begin(), leaves.end(),
                             [&](const sim::CpuidSpec &l) { return l.leaf == leaf && l.subleaf == 0; });
-  sim::CpuidSpec &spec = found != leaves.end() ? *found : leaves.emplace_back();
-  spec.leaf = leaf;
-  spec.eax = input.U32();
-  spec.ebx = input.U32();
-  spec.ecx = input.U32();
-  spec.edx = input.U32();
+  sim::CpuidSpec &entry = found != leaves.end() ? *found : leaves.emplace_back();
+  entry.leaf = leaf;
+  entry.eax = input.U32();
+  entry.ebx = input.U32();
+  entry.ecx = input.U32();
+  entry.edx = input.U32();
 }
 
 void EditMonitor(FuzzInput &input, sim::ProcessorBoardSpec &processor, uint8_t edit) {

@@ -83,9 +83,9 @@ void EditHostData(FuzzInput &input, std::optional<sim::HostDataSpec> &hostData) 
     hostData.reset();
     return;
   }
-  sim::HostDataSpec &spec = hostData ? *hostData : hostData.emplace();
-  PatchBytes(input, spec.block, spec.block.size() + kHostBlockGrowth);
-  spec.install = input.Timing();
+  sim::HostDataSpec &host = hostData ? *hostData : hostData.emplace();
+  PatchBytes(input, host.block, host.block.size() + kHostBlockGrowth);
+  host.install = input.Timing();
 }
 
 }  // namespace
