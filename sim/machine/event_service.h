@@ -28,8 +28,10 @@ class EventService {
 
   // The driver image was unloaded (its entry point failed): every event it
   // created still names a notify function in freed code, so a signal is logged
-  // as a call into the unloaded image instead of running it.
-  void ImageUnloaded() { imageUnloaded_ = true; }
+  // as a call into the unloaded image instead of running it. The machine asks
+  // the same of the image's form callbacks.
+  void UnloadImage() { imageUnloaded_ = true; }
+  bool ImageUnloaded() const { return imageUnloaded_; }
 
  private:
   struct Event {

@@ -107,7 +107,7 @@ void Machine::CallFormCallback(uint16_t formClass, uint16_t key) {
                 {{"class", formClass}, {"key", key}});
     return;
   }
-  if (imageUnloaded_) {
+  if (events_.ImageUnloaded()) {
     log_.Record("unloaded-image-call", "the menu browser calls the form callback of the unloaded driver image",
                 {{"class", formClass}, {"key", key}});
     return;
@@ -121,8 +121,7 @@ void Machine::CallFormCallback(uint16_t formClass, uint16_t key) {
 }
 
 void Machine::UnloadImage() {
-  imageUnloaded_ = true;
-  events_.ImageUnloaded();
+  events_.UnloadImage();
   log_.Record("image-unloaded", "the entry point failed, so the dispatcher unloads the driver image");
 }
 

@@ -117,7 +117,6 @@ class Machine {
   MemoryStoragePlatform memoryStorage_{profile_.memoryStorage};
 
   EFI_HANDLE imageHandle_ = nullptr;
-  bool imageUnloaded_ = false;
   Machine *previous_;
 };
 
