@@ -23,7 +23,7 @@ constexpr UINT32 kMemoryInfoAttributes = 7;
 
 EFI_STATUS EFIAPI Identify(EFI_DISK_INFO_PROTOCOL *self, VOID *data, UINT32 *size) {
   if (self == nullptr || size == nullptr) return EFI_INVALID_PARAMETER;
-  const DiskSpec &disk = *reinterpret_cast<MemoryStoragePlatform::DiskInterface *>(self)->spec;
+  const DiskSpec &disk = *reinterpret_cast<MemoryStoragePlatform::DiskInterface *>(self)->source;
   if (disk.identifyFails) return EFI_DEVICE_ERROR;
   if (*size < kIdentifySize) {
     *size = kIdentifySize;
@@ -38,7 +38,7 @@ EFI_STATUS EFIAPI Identify(EFI_DISK_INFO_PROTOCOL *self, VOID *data, UINT32 *siz
 
 EFI_STATUS EFIAPI WhichIde(EFI_DISK_INFO_PROTOCOL *self, UINT32 *channel, UINT32 *device) {
   if (self == nullptr || channel == nullptr || device == nullptr) return EFI_INVALID_PARAMETER;
-  const DiskSpec &disk = *reinterpret_cast<MemoryStoragePlatform::DiskInterface *>(self)->spec;
+  const DiskSpec &disk = *reinterpret_cast<MemoryStoragePlatform::DiskInterface *>(self)->source;
   if (disk.whichIdeFails) return EFI_UNSUPPORTED;
   *channel = disk.channel;
   *device = disk.device;
@@ -71,16 +71,16 @@ constexpr char kUpdateKeyboardLedStatus[] = "LegacyBios.UpdateKeyboardLedStatus"
 
 }  // namespace
 
-MemoryStoragePlatform::MemoryStoragePlatform(const MemoryStorageSpec &spec) : spec_(spec) {
-  if (spec_.hostData) {
+MemoryStoragePlatform::MemoryStoragePlatform(const MemoryStorageSpec &board) : board_(board) {
+  if (board_.hostData) {
     // The host data block is a fixed firmware structure that readers index without
     // a size: a profile's shorter block is the start of one zero-filled block.
-    hostBlock_ = spec_.hostData->block;
+    hostBlock_ = board_.hostData->block;
     if (!hostBlock_.empty() && hostBlock_.size() < kHostDataBlock) hostBlock_.resize(kHostDataBlock, 0);
     hostData_.block = hostBlock_.empty() ? nullptr : hostBlock_.data();
   }
-  if (spec_.legacyBios) {
-    bbsTable_ = spec_.legacyBios->bbsTable;
+  if (board_.legacyBios) {
+    bbsTable_ = board_.legacyBios->bbsTable;
     EFI_LEGACY_BIOS_PROTOCOL &protocol = legacyBios_.protocol;
     SetUnexpected<kInt86>(protocol.Int86);
     SetUnexpected<kFarCall86>(protocol.FarCall86);
@@ -89,26 +89,26 @@ MemoryStoragePlatform::MemoryStoragePlatform(const MemoryStorageSpec &spec) : sp
     SetUnexpected<kLegacyBoot>(protocol.LegacyBoot);
     SetUnexpected<kUpdateKeyboardLedStatus>(protocol.UpdateKeyboardLedStatus);
     SetMember<GetBbsInfo>(protocol.GetBbsInfo);
-    legacyBios_.fails = spec_.legacyBios->getBbsInfoFails;
+    legacyBios_.fails = board_.legacyBios->getBbsInfoFails;
     legacyBios_.bbsCount = static_cast<UINT16>(bbsTable_.size() / sizeof(BBS_TABLE));
     legacyBios_.bbsTable = reinterpret_cast<BBS_TABLE *>(bbsTable_.data());
   }
 }
 
 void MemoryStoragePlatform::InstallDisks(Machine &machine) {
-  for (const DiskSpec &spec : spec_.disks) {
+  for (const DiskSpec &source : board_.disks) {
     auto disk = std::make_unique<DiskInterface>();
-    disk->protocol.Interface = spec.interface;
+    disk->protocol.Interface = source.interface;
     SetUnexpected<kInquiry>(disk->protocol.Inquiry);
     SetMember<Identify>(disk->protocol.Identify);
     SetUnexpected<kSenseData>(disk->protocol.SenseData);
     SetMember<WhichIde>(disk->protocol.WhichIde);
-    disk->spec = &spec;
+    disk->source = &source;
     EFI_HANDLE handle = nullptr;
     machine.Protocols().Install(&handle, &kEfiDiskInfoProtocolGuid, &disk->protocol);
-    if (spec.devicePath) {
-      std::vector<uint8_t> &path = devicePaths_.emplace_back(std::max(kDevicePathBlock, spec.devicePath->size()), 0);
-      std::copy(spec.devicePath->begin(), spec.devicePath->end(), path.begin());
+    if (source.devicePath) {
+      std::vector<uint8_t> &path = devicePaths_.emplace_back(std::max(kDevicePathBlock, source.devicePath->size()), 0);
+      std::copy(source.devicePath->begin(), source.devicePath->end(), path.begin());
       machine.Protocols().Install(&handle, &kEfiDevicePathProtocolGuid, path.data());
     }
     disks_.push_back(std::move(disk));
@@ -117,15 +117,15 @@ void MemoryStoragePlatform::InstallDisks(Machine &machine) {
 
 void MemoryStoragePlatform::Install(Machine &machine, sim::Install when) {
   if (when == sim::Install::AtLoad) {
-    if (spec_.memoryInfo) {
-      machine.Store().Put({u"MemoryInfo", kMemoryInfoVariableGuid, kMemoryInfoAttributes, *spec_.memoryInfo});
+    if (board_.memoryInfo) {
+      machine.Store().Put({u"MemoryInfo", kMemoryInfoVariableGuid, kMemoryInfoAttributes, *board_.memoryInfo});
     }
     InstallDisks(machine);
   }
   machine.InstallScheduled(when, {
-      {spec_.hostData ? spec_.hostData->install : sim::Install::Never, &kHostDataProtocolGuid, &hostData_,
+      {board_.hostData ? board_.hostData->install : sim::Install::Never, &kHostDataProtocolGuid, &hostData_,
        "HostDataProtocol"},
-      {spec_.legacyBios ? spec_.legacyBios->install : sim::Install::Never, &kEfiLegacyBiosProtocolGuid,
+      {board_.legacyBios ? board_.legacyBios->install : sim::Install::Never, &kEfiLegacyBiosProtocolGuid,
        &legacyBios_.protocol, "EFI_LEGACY_BIOS_PROTOCOL"},
   });
 }

@@ -18,7 +18,7 @@ class Machine;
 
 class MemoryStoragePlatform {
  public:
-  explicit MemoryStoragePlatform(const MemoryStorageSpec &spec);
+  explicit MemoryStoragePlatform(const MemoryStorageSpec &board);
   MemoryStoragePlatform(const MemoryStoragePlatform &) = delete;
   MemoryStoragePlatform &operator=(const MemoryStoragePlatform &) = delete;
 
@@ -32,7 +32,7 @@ class MemoryStoragePlatform {
   };
   struct DiskInterface {
     EFI_DISK_INFO_PROTOCOL protocol;
-    const DiskSpec *spec;
+    const DiskSpec *source;  // the profile's disk it answers for
   };
   struct LegacyBiosInterface {
     EFI_LEGACY_BIOS_PROTOCOL protocol;
@@ -44,7 +44,7 @@ class MemoryStoragePlatform {
  private:
   void InstallDisks(Machine &machine);
 
-  const MemoryStorageSpec &spec_;
+  const MemoryStorageSpec &board_;
   std::vector<uint8_t> hostBlock_;
   HostDataInterface hostData_{};
   std::vector<std::unique_ptr<DiskInterface>> disks_;
