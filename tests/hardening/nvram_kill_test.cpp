@@ -32,6 +32,7 @@ using Clock = std::chrono::steady_clock;
 
 constexpr unsigned kSeed = 20240611;
 constexpr int kKills = NVRAM_KILLS;
+constexpr int kCalibrationRuns = 10;  // complete runs allowed for the watcher to see one save
 constexpr int kAimedPercent = 80;
 // How many kills must land inside the save; on a loaded machine fewer aimed kills
 // hit the window, so the run goes on (up to four times kKills) until enough have.
@@ -105,18 +106,22 @@ class NvramKill : public ::testing::Test {
 
 TEST_F(NvramKill, EveryKillLeavesTheOldOrTheNewStore) {
   // A complete run: what the file holds afterwards, how long the run and its save take.
-  Restore();
-  const Clock::time_point start = Clock::now();
+  // On a loaded machine the watcher may miss a short save, so a few runs are allowed to see it.
   Clock::time_point saveStart{}, saveEnd{};
-  const pid_t calibration = Start();
-  int status = 0;
-  while (!Exited(calibration, &status)) {
-    const bool saving = !TemporaryFiles().empty();
-    if (saving && saveStart == Clock::time_point{}) saveStart = Clock::now();
-    if (saving) saveEnd = Clock::now();
+  Clock::duration run{};
+  for (int attempt = 0; attempt < kCalibrationRuns && saveStart == Clock::time_point{}; ++attempt) {
+    Restore();
+    const Clock::time_point start = Clock::now();
+    const pid_t calibration = Start();
+    int status = 0;
+    while (!Exited(calibration, &status)) {
+      const bool saving = !TemporaryFiles().empty();
+      if (saving && saveStart == Clock::time_point{}) saveStart = Clock::now();
+      if (saving) saveEnd = Clock::now();
+    }
+    run = Clock::now() - start;
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
   }
-  const Clock::duration run = Clock::now() - start;
-  ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
   ASSERT_NE(saveStart, Clock::time_point{}) << "the save was never seen; make the store larger";
   const Image fresh = ImageOf(VariableStore::Load(nvram_));
   ASSERT_NE(fresh, old_);
@@ -132,6 +137,7 @@ TEST_F(NvramKill, EveryKillLeavesTheOldOrTheNewStore) {
     const auto span = aimed ? window : run;
     const auto delay = std::chrono::nanoseconds(random() % std::max<int64_t>(1, span.count()));
     const pid_t child = Start();
+    int status = 0;
     bool exited = false;
     if (aimed) {
       while (!(exited = Exited(child, &status)) && TemporaryFiles().empty()) {
