@@ -52,6 +52,7 @@ struct PackageListSpec {
   // The form defaults of variable id 0 (the Setup image); nullopt: GetDefaultImage fails.
   std::optional<std::vector<uint8_t>> defaults;
   std::map<uint16_t, StringSpec> strings;
+  std::vector<uint8_t> formPackage;  // the list's UEFI form package (IFR); empty: no forms
 };
 
 struct PciFunctionSpec {

@@ -26,6 +26,9 @@ struct PackageListSeed {
   UINTN DefaultCount;
   const PackageStringSeed *Strings;  // ascending ids
   UINTN StringCount;
+  const UINT8 *FormPackage;  // the list's UEFI form package, header included; null: no forms
+  UINT32 FormPackageSize;
+  UINT16 FirstLabelId;       // the forms' own texts are the strings from this id on
 };
 
 extern const PackageListSeed kPackageListSeeds[];

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <stdexcept>
 
+#include "package_list_seeds.h"
+#include "sim/forms/form_package.h"
 #include "sim/profile/builtin_files.h"
 #include "sim/profile/profile_loader.h"
 
@@ -39,6 +41,23 @@ void ReadDefaults(const JsonField &field, std::vector<uint8_t> &image) {
   }
 }
 
+// The list's forms as built from boards/setup-forms.json: the form package, the
+// texts it added to the list's strings, and the default image of Setup that its
+// settings' defaults give.
+void AddForms(PackageListSpec &list) {
+  list.defaults = std::vector<uint8_t>(kSetupImageSize, 0);
+  const PackageListSeed *seed = FindPackageListSeed(list.formClass);
+  if (seed == nullptr || seed->FormPackage == nullptr) return;
+  list.formPackage.assign(seed->FormPackage, seed->FormPackage + seed->FormPackageSize);
+  for (size_t i = 0; i < seed->StringCount; ++i) {
+    if (seed->Strings[i].Id >= seed->FirstLabelId) list.strings[seed->Strings[i].Id] = {"", seed->Strings[i].Text};
+  }
+  const FormSet forms = DecodeFormPackage(list.formPackage.data(), list.formPackage.size());
+  for (const FormVarStore &store : forms.varStores) {
+    if (store.name == "Setup") list.defaults = DefaultImage(forms, store.id, kSetupImageSize);
+  }
+}
+
 }  // namespace
 
 void ApplyListSettings(const JsonField &field, std::vector<const char *> extra, PackageListSpec &list) {
@@ -70,15 +89,15 @@ std::vector<PackageListSpec> LoadPackageLists(const std::string &text, const std
   for (const JsonField &element : object.Required("lists").Elements()) {
     PackageListSpec list;
     list.primaryLanguages = u"eng";
-    list.defaults = std::vector<uint8_t>(kSetupImageSize, 0);
     list.strings = shared;
-    ApplyListSettings(element, {"class", "title"}, list);
     const JsonObject fields(element);
     const JsonField formClass = fields.Required("class");
     list.formClass = static_cast<uint16_t>(formClass.Unsigned(UINT16_MAX, 1));
     const bool repeated = std::any_of(result.begin(), result.end(),
                                       [&](const PackageListSpec &other) { return other.formClass == list.formClass; });
     if (repeated) formClass.Fail("class " + std::to_string(list.formClass) + " is given twice");
+    AddForms(list);
+    ApplyListSettings(element, {"class", "title"}, list);
     fields.Read("title", list.title);
     result.push_back(std::move(list));
   }

@@ -59,15 +59,63 @@ class BuildLists(unittest.TestCase):
                     seeds.build_lists(document)
 
 
+class ListsWithForms(unittest.TestCase):
+    SHARED = {"24": {"label": "Vendor", "text": "Unknown"}, "300": {"label": "Speed", "text": "N/A"}}
+
+    def form_set(self, form_class, *items):
+        return {"class": form_class, "guid": "B0CA6220-DAA8-43D6-9D4D-C49C34212A24", "title": f"Page {form_class}",
+                "forms": [{"name": "main", "title": "Main", "items": list(items)}]}
+
+    def setting(self, offset, default="On"):
+        return {"setting": f"Byte {offset}", "offset": offset, "options": {"Off": 0, "On": 3}, "default": default}
+
+    def test_form_texts_follow_the_driver_strings_and_defaults_come_from_the_settings(self):
+        lists = seeds.build_lists({"strings": self.SHARED, "lists": [{"class": 1}, {"class": 2}]},
+                                  {"form_sets": [self.form_set(2, {"text": 300}, self.setting(9))]})
+        plain, forms = lists
+        self.assertEqual((plain["form_package"], plain["first_label"]), (b"", 0))
+        self.assertEqual(forms["first_label"], 0x200)
+        texts = dict(forms["strings"])
+        self.assertEqual(texts[24], "Unknown")
+        self.assertIn("Speed", [text for string_id, text in forms["strings"] if string_id >= 0x200])
+        self.assertEqual([(i, v) for i, v in enumerate(forms["image"]) if v], [(9, 3)])
+        self.assertEqual(forms["form_package"][3], 0x02)
+
+    def test_a_list_own_defaults_still_override_the_forms(self):
+        lists = seeds.build_lists({"strings": self.SHARED, "lists": [{"class": 2, "defaults": {"9": 1}}]},
+                                  {"form_sets": [self.form_set(2, self.setting(9))]})
+        self.assertEqual(lists[0]["image"][9], 1)
+
+    def test_refuses_forms_that_disagree_with_the_lists(self):
+        bad = [
+            ({"lists": [{"class": 1}]}, {"form_sets": [self.form_set(2)]}, "no package list has class 2"),
+            ({"lists": [{"class": 1}, {"class": 2}]},
+             {"form_sets": [self.form_set(1, self.setting(9)), self.form_set(2, self.setting(9, "Off"))]},
+             "byte 9 of Setup belongs"),
+            ({"lists": [{"class": 1}]}, {"form_sets": [self.form_set(1, {"text": 77})]}, "string 77 is not"),
+        ]
+        for document, forms, says in bad:
+            with self.subTest(says=says):
+                with self.assertRaisesRegex(ValueError, says):
+                    seeds.build_lists(dict(document, strings=self.SHARED), forms)
+
+
 class Render(unittest.TestCase):
     def test_tables_name_every_list_with_its_counts(self):
         lists = seeds.build_lists({"strings": {"24": {"label": "Vendor", "text": "Unknown"}},
                                    "lists": [{"class": 1}, {"class": 2, "defaults": {"4": 2}}]})
         text = seeds.render(lists)
-        self.assertIn('{1, u"eng", u"", 1, 687, nullptr, 0, kStrings1, 1},', text)
-        self.assertIn('{2, u"eng", u"", 1, 687, kDefaults2, 1, kStrings2, 1},', text)
+        self.assertIn('{1, u"eng", u"", 1, 687, nullptr, 0, kStrings1, 1, nullptr, 0, 0},', text)
+        self.assertIn('{2, u"eng", u"", 1, 687, kDefaults2, 1, kStrings2, 1, nullptr, 0, 0},', text)
         self.assertIn("{4, 0x02},", text)
         self.assertIn("const UINTN kPackageListSeedCount = 2;", text)
+
+    def test_form_package_bytes_and_first_text_id(self):
+        lists = [{"class": 2, "primary": "eng", "secondary": "", "has_image": True, "image": [0] * 687,
+                  "strings": [(24, "x")], "form_package": bytes(range(18)), "first_label": 256}]
+        text = seeds.render(lists)
+        self.assertIn("kStrings2, 1, kForms2, 18, 256},", text)
+        self.assertIn("    0x10, 0x11,\n};", text)
 
 
 if __name__ == "__main__":
