@@ -6,6 +6,8 @@
 
 #include "sim/profile/builtin_files.h"
 #include "sim/profile/profile_loader.h"
+#include "tools/setup-sim/form_pages.h"
+#include "tools/setup-sim/form_settings.h"
 
 namespace setup_sim {
 namespace {
@@ -61,7 +63,15 @@ BootSession OpenSession(const CommandLine &line) {
   BootSession session;
   LoadBoard(line.board, session);
   CheckCallbacks(line, session.profile);
+  if (!line.page.empty()) {
+    try {
+      session.formPages = SelectPages(session.profile, line.page);
+    } catch (const std::invalid_argument &error) {
+      throw UsageError(error.what());
+    }
+  }
   OpenStore(line.nvram, session);
+  ApplySettings(session.profile, line.settings, session.store);
   session.options = line.boot;
   return session;
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "sim/board_profile.h"
 #include "sim/boot.h"
@@ -17,13 +18,14 @@ struct BootSession {
   sim::VariableStore store;
   std::string nvramSource;  // e.g. "fresh store (first boot)" or "board.nvram (loaded)"
   sim::BootOptions options;
+  std::vector<const sim::PackageListSpec *> formPages;  // the lists --page asks for, rendered instead of the report
   sim::BootReport report;
 };
 
 // Loads the board and the store as the command line asks; a fresh store is
-// seeded with the profile's variables. Throws UsageError for a callback class
-// the board has no package list of, std::runtime_error for a bad profile or
-// NVRAM file.
+// seeded with the profile's variables, then takes the --set settings. Throws
+// UsageError for a callback class or --page the board has no package list of, or
+// an unknown setting; std::runtime_error for a bad profile or NVRAM file.
 BootSession OpenSession(const CommandLine &line);
 
 }  // namespace setup_sim

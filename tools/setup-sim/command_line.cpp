@@ -29,6 +29,9 @@ std::string Footer() {
          "                                                    ...and a hardware-monitor refresh from the menu\n"
          "  setup-sim --board my-board.json --json            a board of your own, as JSON\n"
          "  setup-sim --fail get-variable:3                   the driver's third GetVariable call fails\n"
+         "  setup-sim --page Advanced                         the Advanced page as the menu shows it\n"
+         "  setup-sim --nvram board.nvram --trigger --set sata-mode=disabled --page Advanced\n"
+         "                                                    a setting changed as the menu would save it\n"
          "\n"
          "Exit status: 0 when the boot completed, 1 for a bad profile or NVRAM file or a failed boot,\n"
          "2 for bad arguments. See docs/simulator.md and docs/board-profile.md.";
@@ -80,6 +83,14 @@ std::optional<CommandLine> ParseCommandLine(int argc, const char *const *argv, s
       ->type_name("CLASS:KEY");
   app.add_option("--fail", fault, "Make the driver's N-th service call of KIND fail (fault injection)")
       ->type_name("KIND:N");
+  app.add_option("--page", line.page,
+                 "Show a setup page as the menu draws it: its forms, each prompt beside its value, the settings' "
+                 "options (CLASS: a class number, a title such as Advanced, or all)")
+      ->type_name("CLASS");
+  app.add_option("--set", line.settings,
+                 "Change a setting of the forms in the store's Setup before the boot (repeatable; e.g. "
+                 "\"SATA Mode=Disabled\")")
+      ->type_name("NAME=OPTION");
   app.add_flag("--json", line.json, "Print JSON for programs instead of text for people");
   app.footer(Footer());
   try {

@@ -5,6 +5,7 @@
 #include <ostream>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "sim/boot.h"
 
@@ -14,6 +15,8 @@ struct CommandLine {
   std::string board;  // a file or a built-in board's name; empty: the built-in reference board
   std::string nvram;  // the store's file; empty: a fresh store that is not saved
   bool json = false;
+  std::string page;                   // --page: a class, a title or "all"; empty: the whole report
+  std::vector<std::string> settings;  // --set NAME=OPTION, applied to the store before the boot
   sim::BootOptions boot;
 };
 

@@ -5,6 +5,7 @@
 #include "sim/machine/guid_text.h"
 #include "sim/machine/hex_text.h"
 #include "sim/machine/service_faults.h"
+#include "tools/setup-sim/form_page_report.h"
 #include "tools/setup-sim/pages.h"
 #include "tools/setup-sim/status_names.h"
 
@@ -89,6 +90,7 @@ void WriteJsonReport(const BootSession &session, std::ostream &out) {
       {"service_calls", ServiceCalls(report)},
   };
   document["strings"] = strings;
+  if (!session.formPages.empty()) document["form_pages"] = FormPagesJson(session);
   out << document.dump(2) << "\n";
 }
 

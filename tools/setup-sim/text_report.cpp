@@ -6,6 +6,7 @@
 
 #include "sim/machine/guid_text.h"
 #include "sim/machine/service_faults.h"
+#include "tools/setup-sim/form_page_report.h"
 #include "tools/setup-sim/pages.h"
 #include "tools/setup-sim/status_names.h"
 
@@ -154,6 +155,10 @@ void WriteTextReport(const BootSession &session, std::ostream &out) {
                std::to_string(session.options.fault->number);
   }
   if (!options.empty()) out << "Options      " << options << "\n";
+  if (!session.formPages.empty()) {
+    WriteFormPagesText(session, out);
+    return;
+  }
   WritePages(session, out);
   WriteVariables(session, out);
   WriteEvents(report, out);

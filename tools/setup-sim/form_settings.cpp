@@ -1,0 +1,102 @@
+#include "tools/setup-sim/form_settings.h"
+
+#include <cctype>
+#include <optional>
+
+#include "sim/profile/number_text.h"
+#include "tools/setup-sim/command_line.h"
+#include "tools/setup-sim/pages.h"
+
+namespace setup_sim {
+namespace {
+
+// "SATA Mode", "sata-mode" and "SATA_MODE" are one name.
+std::string Folded(const std::string &text) {
+  std::string folded;
+  for (const unsigned char c : text) {
+    if (std::isalnum(c)) folded += static_cast<char>(std::tolower(c));
+  }
+  return folded;
+}
+
+struct Setting {
+  const sim::PackageListSpec *list = nullptr;
+  sim::FormSet forms;
+  sim::FormItem item;
+  std::string prompt;
+};
+
+std::string TextOf(const sim::PackageListSpec &list, uint16_t id) {
+  const auto found = list.strings.find(id);
+  return found == list.strings.end() ? std::string() : DisplayText(found->second.text);
+}
+
+std::vector<Setting> AllSettings(const sim::BoardProfile &profile) {
+  std::vector<Setting> settings;
+  for (const sim::PackageListSpec &list : profile.packageLists) {
+    if (list.formPackage.empty()) continue;
+    const sim::FormSet forms = sim::DecodeFormPackage(list.formPackage.data(), list.formPackage.size());
+    for (const sim::Form &form : forms.forms) {
+      for (const sim::FormItem &item : form.items) {
+        if (item.kind == sim::FormItemKind::Setting) settings.push_back({&list, forms, item, TextOf(list, item.prompt)});
+      }
+    }
+  }
+  return settings;
+}
+
+const Setting &FindSetting(const std::vector<Setting> &settings, const std::string &assignment,
+                           const std::string &name) {
+  std::string names;
+  for (const Setting &setting : settings) {
+    if (Folded(setting.prompt) == Folded(name)) return setting;
+    names += (names.empty() ? "" : ", ") + setting.prompt;
+  }
+  throw UsageError("--set " + assignment + ": no setting is called " + name + "; the settings are " + names);
+}
+
+uint8_t FindOption(const Setting &setting, const std::string &assignment, const std::string &option) {
+  const std::optional<uint64_t> number = sim::ParseNumberText(option);
+  std::string texts;
+  for (const sim::FormOption &choice : setting.item.options) {
+    const std::string text = TextOf(*setting.list, choice.text);
+    if (Folded(text) == Folded(option) || (number && *number == choice.value)) return choice.value;
+    texts += (texts.empty() ? "" : ", ") + text;
+  }
+  throw UsageError("--set " + assignment + ": " + setting.prompt + " has no option " + option + "; its options are " +
+                   texts);
+}
+
+}  // namespace
+
+const sim::StoredVariable *BoundVariable(const sim::FormSet &forms, const sim::FormItem &setting,
+                                         const sim::VariableStore &store) {
+  const sim::FormVarStore *varStore = forms.FindVarStore(setting.varStoreId);
+  if (varStore == nullptr) return nullptr;
+  return store.Find(std::u16string(varStore->name.begin(), varStore->name.end()), varStore->guid);
+}
+
+void ApplySettings(const sim::BoardProfile &profile, const std::vector<std::string> &assignments,
+                   sim::VariableStore &store) {
+  if (assignments.empty()) return;
+  const std::vector<Setting> settings = AllSettings(profile);
+  for (const std::string &assignment : assignments) {
+    const size_t equals = assignment.find('=');
+    if (equals == std::string::npos) throw UsageError("--set " + assignment + ": expected NAME=OPTION");
+    const Setting &setting = FindSetting(settings, assignment, assignment.substr(0, equals));
+    const uint8_t value = FindOption(setting, assignment, assignment.substr(equals + 1));
+    const sim::StoredVariable *variable = BoundVariable(setting.forms, setting.item, store);
+    if (variable == nullptr || setting.item.offset >= variable->data.size()) {
+      const sim::FormVarStore *varStore = setting.forms.FindVarStore(setting.item.varStoreId);
+      throw std::runtime_error("--set " + assignment + ": the NVRAM store has no " +
+                               (varStore == nullptr ? std::string("variable") : varStore->name) + " variable holding byte " +
+                               std::to_string(setting.item.offset) +
+                               " yet; boot once with --nvram FILE, then set it on that file");
+    }
+    sim::StoredVariable changed = *variable;
+    changed.data[setting.item.offset] = value;
+    store.Put(changed);
+  }
+}
+
+}  // namespace setup_sim

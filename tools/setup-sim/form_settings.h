@@ -1,0 +1,28 @@
+// Settings of the setup forms by name: `--set NAME=OPTION` changes the byte a
+// one-of question edits in the stored variable it is bound to, as the menu's
+// browser would on save, so a user can try a setting without editing hex.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "sim/board_profile.h"
+#include "sim/forms/form_package.h"
+#include "sim/variable_store.h"
+
+namespace setup_sim {
+
+// The stored variable a setting's variable store names; null when the store
+// is not an EFI variable of the form set or the variable does not exist.
+const sim::StoredVariable *BoundVariable(const sim::FormSet &forms, const sim::FormItem &setting,
+                                         const sim::VariableStore &store);
+
+// Applies each NAME=OPTION in order. NAME is a setting's prompt and OPTION one of
+// its option texts (or the option's value); case, blanks and punctuation do not
+// matter ("sata-mode=disabled"). Throws UsageError naming the assignment and
+// the choices when a name or option is unknown, and std::runtime_error when the
+// store has no variable that holds the setting's byte.
+void ApplySettings(const sim::BoardProfile &profile, const std::vector<std::string> &assignments,
+                   sim::VariableStore &store);
+
+}  // namespace setup_sim
