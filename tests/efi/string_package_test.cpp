@@ -13,8 +13,8 @@
 // The seeds this binary's lists come from (the images get theirs generated from boards/).
 static const PackageStringSeed kMainStrings[] = {{2, u"Unknown"}, {5, u"\u00B0C"}, {7, u"last"}};
 const PackageListSeed kPackageListSeeds[] = {
-    {1, u"eng", u"", 1, 687, nullptr, 0, kMainStrings, 3},
-    {4, u"eng", u"", 1, 687, nullptr, 0, nullptr, 0},
+    {1, u"eng", u"", 1, 687, nullptr, 0, kMainStrings, 3, nullptr, 0, 0},
+    {4, u"eng", u"", 1, 687, nullptr, 0, nullptr, 0, nullptr, 0, 0},
 };
 const UINTN kPackageListSeedCount = 2;
 

@@ -66,7 +66,8 @@ TEST(FormPackage, EveryOpcodeHasItsEncodedLengthAndScopesClose) {
 }
 
 TEST(FormPackage, EachFormSetSaysWhatTheFormsFileSays) {
-  for (const json &file : FormsFile()["form_sets"]) {
+  const json forms = FormsFile();
+  for (const json &file : forms["form_sets"]) {
     const uint16_t formClass = file["class"];
     SCOPED_TRACE("class " + std::to_string(formClass));
     const sim::PackageListSpec &list = BuiltinList(formClass);
@@ -133,7 +134,8 @@ TEST(FormPackage, EachFormSetSaysWhatTheFormsFileSays) {
 // from the decoded questions, from the generator's own image, and from the file.
 TEST(FormPackage, DefaultImagesAgreeWithTheSettingsDefaults) {
   std::map<uint16_t, std::vector<uint8_t>> fromFile;
-  for (const json &set : FormsFile()["form_sets"]) {
+  const json file = FormsFile();
+  for (const json &set : file["form_sets"]) {
     std::vector<uint8_t> &image = fromFile[set["class"].get<uint16_t>()] = std::vector<uint8_t>(687, 0);
     for (const json &form : set["forms"]) {
       for (const json &item : form["items"]) {
