@@ -97,9 +97,8 @@ def encode_depex(guids):
     return bytes(code)
 
 
-def decode_depex(code, names=None):
-    """The expression in infix form, protocols named by NAMES (GUID text to name) where known."""
-    names = names or {}
+def decode_depex(code):
+    """The expression in infix form."""
     stack = []
     offset = 0
     while offset < len(code):
@@ -110,9 +109,9 @@ def decode_depex(code, names=None):
             text = guid_text(code[offset:offset + 16])
             offset += 16
             if opcode == DEPEX_PUSH:
-                stack.append(names.get(text, text))
+                stack.append(text)
             else:
-                stack.append(f"{'BEFORE' if opcode == DEPEX_BEFORE else 'AFTER'} {names.get(text, text)}")
+                stack.append(f"{'BEFORE' if opcode == DEPEX_BEFORE else 'AFTER'} {text}")
         elif opcode in (DEPEX_AND, DEPEX_OR):
             if len(stack) < 2:
                 raise FormatError(f"dependency expression: {'AND' if opcode == DEPEX_AND else 'OR'} "
@@ -459,9 +458,8 @@ def add_files(data, ffs_files):
     section.changed = True
     index = [file for _, file in outer.files].index(carrier)
     new_carrier = carrier.to_bytes(outer.polarity)
-    files_after = outer.files[index + 1:]
-    if files_after:
-        raise FormatError(f"volume {outer.name}: files follow the volume image file, which would have to move")
+    if outer.files[index + 1:] or outer.free_space() == 0 and outer.tail:
+        raise FormatError(f"volume {outer.name}: files or data follow the volume image file, which would have to move")
     used = len(outer.head) + sum(len(p) + len(f.to_bytes(outer.polarity)) for p, f in outer.files[:index]) \
         + len(outer.files[index][0])
     room = outer.length - used
@@ -495,15 +493,14 @@ def make_ffs(guid, name, pe32, depex, polarity=0xFF):
 
 def load_spec(path):
     with open(path, encoding="utf-8") as handle:
-        spec = json.load(handle)
-    for key in ("guid", "name", "depex"):
-        if key not in spec:
-            raise FormatError(f"{path}: no {key!r}")
+        try:
+            spec = json.load(handle)
+        except json.JSONDecodeError as error:
+            raise FormatError(f"{path}: not JSON: {error}") from error
+    if not isinstance(spec, dict) or not all(key in spec for key in ("guid", "name", "depex")) or \
+            not all(isinstance(entry, dict) and "guid" in entry for entry in spec["depex"]):
+        raise FormatError(f"{path}: needs guid, name and depex, a list of {{protocol, guid}}")
     return spec
-
-
-def depex_names(spec):
-    return {entry["guid"].upper(): entry["protocol"] for entry in spec["depex"]}
 
 
 # ---- the command line -------------------------------------------------------------------------------------------
@@ -571,7 +568,10 @@ def main(argv=None):
         if args.command == "ffs":
             spec = load_spec(args.spec)
             depex = encode_depex([] if args.depex_true else [entry["guid"] for entry in spec["depex"]])
-            output = make_ffs(spec["guid"], spec["name"], read_input(args.pe32), depex)
+            pe32 = read_input(args.pe32)
+            if pe32[:2] != b"MZ":
+                raise FormatError(f"{args.pe32}: not a PE32 image (no MZ header)")
+            output = make_ffs(spec["guid"], spec["name"], pe32, depex)
         else:
             if os.path.exists(args.out) and os.path.samefile(args.out, args.image):
                 raise FormatError(f"{args.out}: the output would overwrite the input image")

@@ -59,7 +59,7 @@ def volume_section(data):
     return fv.section_bytes(fv.SECTION_VOLUME_IMAGE, data)
 
 
-def small_image(dxe_length=0x4000, compact_length=0x2000, dxe_files=None):
+def small_image(dxe_length=0x4000, compact_length=0x2000, dxe_files=None, after_carrier=()):
     """Compact volume (volume image file > LZMA section > a PEI volume and a DXE volume), then a second volume."""
     if dxe_files is None:
         dxe_files = [plain_file(CORE_GUID, 0x05, fv.section_bytes(fv.SECTION_PE32, b"MZ core")),
@@ -72,7 +72,7 @@ def small_image(dxe_length=0x4000, compact_length=0x2000, dxe_files=None):
     for data in (pei, dxe):
         inner += b"\0" * (fv.align(len(inner), 4) - len(inner)) + volume_section(data)
     carrier = plain_file("9E21FD93-9C72-4C15-8C4B-E77F1DB2D792", fv.FILE_VOLUME_IMAGE, lzma_section([inner]))
-    compact = volume(COMPACT_NAME, [carrier], compact_length)
+    compact = volume(COMPACT_NAME, [carrier, *after_carrier], compact_length)
     top = volume("763BED0D-DE9F-48F5-81F1-3E90E1B1A015", [plain_file("44444444-0000-0000-0000-000000000001", 0x01,
                                                                      b"top")], 0x1000)
     return compact + top
@@ -194,6 +194,11 @@ class AddTest(unittest.TestCase):
                 with self.assertRaisesRegex(fv.FormatError, message):
                     fv.add_files(image, files)
 
+    def test_a_file_after_the_compressed_volume_is_not_moved(self):
+        image = small_image(after_carrier=[plain_file("66666666-0000-0000-0000-000000000001", 0x01, b"after")])
+        with self.assertRaisesRegex(fv.FormatError, "follow the volume image file"):
+            fv.add_files(image, [driver_ffs()])
+
     def test_an_image_without_a_dxe_volume_is_refused(self):
         plain = volume(COMPACT_NAME, [plain_file("44444444-0000-0000-0000-000000000001", 0x01, b"x")], 0x1000)
         with self.assertRaisesRegex(fv.FormatError, "no DXE volume"):
@@ -287,6 +292,28 @@ class CommandLineTest(unittest.TestCase):
                 self.assertEqual(small_image()[:0x60], handle.read()[:0x60])
             status, _, error = self.run_tool("list", os.path.join(folder, "missing.fd"))
             self.assertEqual((2, True), (status, "missing.fd" in error))
+
+    def test_ffs_refuses_what_it_cannot_pack(self):
+        with tempfile.TemporaryDirectory() as folder:
+            spec, pe32, out = (os.path.join(folder, name) for name in ("spec.json", "image.efi", "out.ffs"))
+            good_spec = {"guid": NEW_GUID, "name": "X", "depex": [{"protocol": "P", "guid": NEW_GUID}]}
+            cases = [
+                ("not a PE32 image", good_spec, b"ELF", "not a PE32 image"),
+                ("not JSON", "{", b"MZ", "not JSON"),
+                ("no name", {"guid": NEW_GUID, "depex": []}, b"MZ", "needs guid, name and depex"),
+                ("a protocol without GUID", dict(good_spec, depex=[{"protocol": "P"}]), b"MZ", "needs guid"),
+                ("a bad GUID", dict(good_spec, guid="1234"), b"MZ", "not a GUID"),
+            ]
+            for what, text, image, message in cases:
+                with self.subTest(what):
+                    with open(spec, "w", encoding="utf-8") as handle:
+                        handle.write(text if isinstance(text, str) else json.dumps(text))
+                    with open(pe32, "wb") as handle:
+                        handle.write(image)
+                    status, _, error = self.run_tool("ffs", "--spec", spec, "--pe32", pe32, "--out", out)
+                    self.assertEqual(1, status)
+                    self.assertIn(message, error)
+                    self.assertFalse(os.path.exists(out))
 
 
 class OvmfListingTest(unittest.TestCase):
