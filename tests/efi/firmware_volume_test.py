@@ -236,8 +236,10 @@ class DependencyExpressionTest(unittest.TestCase):
         expected = {
             "setup_driver.json": ("69ECE4AF-2EA2-419E-AE16-DC574179FC62", "SetupDriver",
                                   "((((1E5668E2-8481-11D4-BCF1-0080C73C8881 AND 6441F818-6362-4E44-B570-7DBA31DD2453)"
-                                  " AND EA816D2C-CEE5-4F02-99B5-D3905CBBD077) AND 67B5787C-0E6A-4796-943E-A093B73A0267)"
-                                  " AND 41367D78-0977-11E0-9D9C-001D9294198F) AND 9851740C-22E0-440D-9090-EF2D71C251C9"),
+                                  " AND EA816D2C-CEE5-4F02-99B5-D3905CBBD077)"
+                                  " AND 67B5787C-0E6A-4796-943E-A093B73A0267)"
+                                  " AND 41367D78-0977-11E0-9D9C-001D9294198F)"
+                                  " AND 9851740C-22E0-440D-9090-EF2D71C251C9"),
             "companion.json": ("0999E214-D76D-4123-A712-C785E2B811FA", "SetupCompanion",
                                "EF9FC172-A1B2-4693-B327-6D32FC416042 AND 0FD96974-23AA-4CDC-B9CB-98D17750322A"),
         }
