@@ -2,11 +2,13 @@
 // other firmware components would before the setup driver loads (the string service
 // over the firmware's HII database, the Framework HII members, the board query and
 // board register protocols), and the protocol the test application drives it with.
+#include "activity_log.h"
 #include "companion_services.h"
 #include "platform/firmware_services.h"
 
 EFI_HII_DATABASE_PROTOCOL *gHiiDatabase;
 EFI_HII_STRING_PROTOCOL *gHiiString;
+BOOLEAN gStartedInDxe;
 
 struct Install {
   const EFI_GUID &Protocol;
@@ -50,5 +52,21 @@ extern "C" EFI_STATUS EFIAPI CompanionEntry(EFI_HANDLE ImageHandle, EFI_SYSTEM_T
   if (EfiError(status)) {
     return status;
   }
-  return InstallAll();
+  gStartedInDxe = SystemTable->ConOut == nullptr;
+  if (!gStartedInDxe) {
+    return InstallAll();
+  }
+  EFI_EVENT endOfDxe = nullptr;
+  status = CreateEndOfDxeTrigger(&endOfDxe);
+  if (EfiError(status)) {
+    return status;
+  }
+  status = InstallAll();
+  if (EfiError(status)) {
+    gBS->CloseEvent(endOfDxe);
+    return status;
+  }
+  LogActivity("companion-started-in-dxe", nullptr, nullptr, nullptr, 0);
+  SerialMarker("setup-companion: started by the DXE dispatcher\r\n");
+  return EFI_SUCCESS;
 }

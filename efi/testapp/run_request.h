@@ -3,6 +3,8 @@
 //
 //   trigger                  install the publishing trigger after the driver's entry point
 //   callback CLASS KEY       call the form callback of that class with that key (in order)
+//   dispatched               the firmware dispatched both drivers from its volume: load neither,
+//                            and leave the trigger to the companion
 //
 // Numbers are decimal or 0x-prefixed hexadecimal, each at most 0xFFFF.
 #pragma once
@@ -16,6 +18,7 @@ struct FormCallbackRequest {
 
 struct RunRequest {
   BOOLEAN Trigger;
+  BOOLEAN Dispatched;
   UINTN CallbackCount;
   FormCallbackRequest Callbacks[16];
 };

@@ -45,7 +45,7 @@ Machine::Machine(const BoardProfile &profile, VariableStore &store)
   }
 
   // No console: the driver writes nothing to it, so its handles and protocols stay null.
-  systemTable_.FirmwareVendor = firmwareVendor_.data();
+  systemTable_.FirmwareVendor = profile_.firmware.vendorPresent ? firmwareVendor_.data() : nullptr;
   systemTable_.FirmwareRevision = profile_.firmware.firmwareRevision;
   systemTable_.RuntimeServices = &runtimeServices_;
   systemTable_.BootServices = &bootServices_;

@@ -116,6 +116,12 @@ TEST(ProfileValues, PackageListSettingsApplyPerClass) {
   EXPECT_EQ(List(profile, 16).secondaryLanguages, u"");
 }
 
+TEST(ProfileValues, ANullVendorIsAbsentAndAnyOtherVendorPresent) {
+  EXPECT_FALSE(Load(R"({"firmware": {"vendor": null}})").firmware.vendorPresent);
+  EXPECT_TRUE(Load(R"({"firmware": {"vendor": ""}})").firmware.vendorPresent);
+  EXPECT_TRUE(Load(R"({"firmware": {}})").firmware.vendorPresent);
+}
+
 TEST(ProfileValues, ExtendingBoardMergesOverItsBase) {
   const BoardProfile base = LoadBuiltinBoard("reference");
   const BoardProfile profile =
