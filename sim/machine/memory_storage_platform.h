@@ -30,10 +30,11 @@ class MemoryStoragePlatform {
     const uint8_t *block;  // the only member
   };
   struct DiskInterface {
-    EFI_GUID interface;  // slot 0 and 1
-    InterfaceSlot slots[disk_info_protocol::kSlots - 2];
+    EFI_GUID interface;  // the 16 bytes of slots 0 and 1
+    InterfaceSlot slots[disk_info_protocol::kSlots - disk_info_protocol::kInquiry];  // from Inquiry on
     const DiskSpec *source;  // the profile's disk it answers for
   };
+  static_assert(sizeof(EFI_GUID) == disk_info_protocol::kInquiry * sizeof(InterfaceSlot), "disk info slots");
   struct LegacyBiosInterface {
     InterfaceSlot slots[legacy_bios_protocol::kSlots];
     bool fails;
