@@ -62,10 +62,10 @@ FirmwareSpec ReadFirmware(const JsonField &field) {
   const JsonObject object = field.Fields(
       {"vendor", "firmware_revision", "system_table_revision", "dxe_services_revision", "dxe_services_present"});
   FirmwareSpec firmware;
-  const std::optional<JsonField> vendor = object.Optional("vendor");
-  firmware.vendorPresent = !vendor || !vendor->value().is_null();
-  if (firmware.vendorPresent) {
-    object.Read("vendor", firmware.vendor);
+  if (const auto vendor = object.Optional("vendor"); vendor && vendor->value().is_null()) {
+    firmware.vendor = std::nullopt;
+  } else {
+    object.Read("vendor", *firmware.vendor);
   }
   object.Read("firmware_revision", firmware.firmwareRevision);
   object.Read("system_table_revision", firmware.systemTableRevision);
