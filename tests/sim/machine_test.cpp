@@ -73,7 +73,7 @@ TEST(MachineTest, TablesComeFromTheProfileAndHaveNoNullMember) {
 
 TEST(MachineTest, AVendorlessProfileLeavesTheVendorPointerNull) {
   BoardProfile profile = TestProfile();
-  profile.firmware.vendorPresent = false;
+  profile.firmware.vendor = std::nullopt;
   VariableStore store;
   Machine machine(profile, store);
   EXPECT_EQ(machine.SystemTable()->FirmwareVendor, nullptr);
