@@ -26,7 +26,7 @@ EFI_STATUS EFIAPI QueryBoardCondition(UINT32 selector, VOID *buffer) {
   return EFI_SUCCESS;
 }
 
-EFI_STATUS EFIAPI ReadRegister(BoardRegisterProtocol *, UINT32 number, VOID *buffer) {
+EFI_STATUS EFIAPI ReadRegister(VOID *, UINT32 number, VOID *buffer) {
   if (buffer == nullptr) return EFI_INVALID_PARAMETER;
   const auto &registers = Machine::Current().BoardRegisters();
   auto found = registers.find(number);
@@ -35,7 +35,7 @@ EFI_STATUS EFIAPI ReadRegister(BoardRegisterProtocol *, UINT32 number, VOID *buf
   return EFI_SUCCESS;
 }
 
-EFI_STATUS EFIAPI WriteRegister(BoardRegisterProtocol *, UINT32 number, UINT64 value) {
+EFI_STATUS EFIAPI WriteRegister(VOID *, UINT32 number, UINT64 value) {
   Machine &machine = Machine::Current();
   machine.BoardRegisters()[number] = value;
   char detail[64];
@@ -48,17 +48,17 @@ constexpr char kReserved0[] = "BoardRegister.Reserved0";
 
 }  // namespace
 
-BoardQueryProtocol MakeBoardQuery() {
-  BoardQueryProtocol protocol{};
-  SetMember<QueryBoardCondition>(protocol.QueryBoardCondition);
+BoardQueryInterface MakeBoardQuery() {
+  BoardQueryInterface protocol{};
+  SetSlot<QueryBoardCondition>(protocol.slots[board_query_protocol::kQueryBoardCondition]);
   return protocol;
 }
 
-BoardRegisterProtocol MakeBoardRegister() {
-  BoardRegisterProtocol protocol{};
-  SetUnexpected<kReserved0>(protocol.Reserved0);
-  SetMember<ReadRegister>(protocol.ReadRegister);
-  SetMember<WriteRegister>(protocol.WriteRegister);
+BoardRegisterInterface MakeBoardRegister() {
+  BoardRegisterInterface protocol{};
+  SetUnexpectedSlot<kReserved0>(protocol.slots[0]);
+  SetSlot<ReadRegister>(protocol.slots[board_register_protocol::kReadRegister]);
+  SetSlot<WriteRegister>(protocol.slots[board_register_protocol::kWriteRegister]);
   return protocol;
 }
 

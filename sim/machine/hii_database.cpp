@@ -18,7 +18,7 @@ const PackageListSpec *HiiDatabase::ListOfClass(uint16_t formClass) const {
   return nullptr;
 }
 
-PublishedList *HiiDatabase::Publish(const PackageListSpec &list, FormCallbackInstance *formCallback) {
+PublishedList *HiiDatabase::Publish(const PackageListSpec &list, void *formCallback) {
   // Handles only grow within a boot, so a stale handle never reaches a newer list.
   if (lastHandle_ == 0xFFFF) return nullptr;
   ++lastHandle_;

@@ -7,7 +7,7 @@
 #include <memory>
 #include <vector>
 
-#include "driver/uefi/setup_platform_protocols.h"
+#include "driver/uefi/framework_hii.h"
 #include "sim/board_profile.h"
 #include "sim/boot.h"
 
@@ -16,7 +16,7 @@ namespace sim {
 struct PublishedList {
   EFI_HII_HANDLE handle;
   const PackageListSpec *source;
-  FormCallbackInstance *formCallback;
+  void *formCallback;  // the list's form callback instance (platform_records.h lays it out)
   std::map<uint16_t, std::u16string> changedTexts;  // only strings set since publishing
 
   // The string's current text; null for an id the list lacks.
@@ -29,7 +29,7 @@ class HiiDatabase {
 
   const PackageListSpec *ListOfClass(uint16_t formClass) const;
   // Registers the list under a fresh non-zero handle; null once all 65535 handles were given out.
-  PublishedList *Publish(const PackageListSpec &list, FormCallbackInstance *formCallback);
+  PublishedList *Publish(const PackageListSpec &list, void *formCallback);
   PublishedList *Find(EFI_HII_HANDLE handle);
   PublishedList *FindClass(uint16_t formClass);  // the earliest published list of that class still registered
   bool Remove(EFI_HII_HANDLE handle);

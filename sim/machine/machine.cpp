@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 #include "sim/machine/guid_text.h"
 #include "sim/machine/platform_guids.h"
@@ -102,8 +103,15 @@ void Machine::InstallScheduled(Install when, const std::vector<ScheduledProtocol
 void Machine::InstallPublishTrigger() { InstallLogged(guids::kPublishTrigger, &publishTrigger_, "publish trigger"); }
 
 void Machine::CallFormCallback(uint16_t formClass, uint16_t key) {
+  // The Framework form callback: This (the instance), the item's key, data and packet.
+  using FormCallback = EFI_STATUS(EFIAPI *)(void *instance, uint16_t key, void *data, void *packet);
   PublishedList *list = hii_.FindClass(formClass);
-  if (list == nullptr || list->formCallback == nullptr || list->formCallback->Form.Callback == nullptr) {
+  FormCallback callback = nullptr;
+  if (list != nullptr && list->formCallback != nullptr) {
+    std::memcpy(&callback, static_cast<uint8_t *>(list->formCallback) + form_callback_instance::kCallback,
+                sizeof callback);
+  }
+  if (callback == nullptr) {
     log_.Record("callback-skipped", "no published package list of that class with a form callback",
                 {{"class", formClass}, {"key", key}});
     return;
@@ -115,8 +123,7 @@ void Machine::CallFormCallback(uint16_t formClass, uint16_t key) {
   }
   const size_t record = log_.Record("form-callback", "the menu browser calls the form callback",
                                     {{"class", formClass}, {"key", key}});
-  FormCallbackInstance *instance = list->formCallback;
-  const EFI_STATUS status = instance->Form.Callback(&instance->Form, key, nullptr, nullptr);
+  const EFI_STATUS status = callback(list->formCallback, key, nullptr, nullptr);
   log_.AddValue(record, "status", status);
   CheckTplRestored("the form callback");
 }

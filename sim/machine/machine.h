@@ -12,7 +12,6 @@
 #include <string>
 #include <vector>
 
-#include "driver/uefi/setup_platform_protocols.h"
 #include "sim/board_profile.h"
 #include "sim/machine/event_log.h"
 #include "sim/machine/event_service.h"
@@ -24,6 +23,7 @@
 #include "sim/machine/processor_platform.h"
 #include "sim/machine/protocol_database.h"
 #include "sim/machine/service_faults.h"
+#include "sim/machine/service_tables.h"
 #include "sim/variable_store.h"
 
 namespace sim {
@@ -108,10 +108,10 @@ class Machine {
   std::vector<EFI_CONFIGURATION_TABLE> configurationTable_;
   EFI_SYSTEM_TABLE systemTable_{};
 
-  StringServiceProtocol stringService_;
+  StringServiceInterface stringService_;
   EFI_HII_PROTOCOL frameworkHii_;
-  BoardQueryProtocol boardQuery_;
-  BoardRegisterProtocol boardRegister_;
+  BoardQueryInterface boardQuery_;
+  BoardRegisterInterface boardRegister_;
   ProcessorFirmware processorFirmware_;
   uint64_t publishTrigger_ = 0;  // the trigger's interface carries nothing; only its install matters
   MemoryStoragePlatform memoryStorage_{profile_.memoryStorage};

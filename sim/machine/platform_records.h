@@ -134,4 +134,40 @@ constexpr size_t kBootHandlerSegment = 26;  // 2 bytes
 constexpr size_t kSize = 69;
 }  // namespace bbs_entry
 
+// The board's string service: plain functions, none takes a This argument.
+namespace string_service_protocol {
+constexpr size_t kPublishPackageLists = 0;
+constexpr size_t kSetString = 6;
+constexpr size_t kSlots = 7;
+}  // namespace string_service_protocol
+
+// One record of the package-list table the driver hands PublishPackageLists.
+namespace setup_package_entry {
+constexpr size_t kGuid = 0;              // pointer
+constexpr size_t kCallbackInstance = 8;  // pointer to the list's form callback instance
+constexpr size_t kClass = 16;            // 2 bytes
+constexpr size_t kSubClass = 18;         // 2 bytes
+constexpr size_t kHiiHandle = 20;        // 2 bytes, written by the service
+constexpr size_t kSize = 24;
+}  // namespace setup_package_entry
+
+// A list's form callback instance: the Framework form callback protocol (NvRead,
+// NvWrite, Callback), then the list's class and subclass.
+namespace form_callback_instance {
+constexpr size_t kCallback = 16;  // pointer
+constexpr size_t kClass = 24;     // 2 bytes
+constexpr size_t kSubClass = 26;  // 2 bytes
+}  // namespace form_callback_instance
+
+namespace board_query_protocol {
+constexpr size_t kQueryBoardCondition = 0;  // no This argument
+constexpr size_t kSlots = 1;
+}  // namespace board_query_protocol
+
+namespace board_register_protocol {
+constexpr size_t kReadRegister = 1;
+constexpr size_t kWriteRegister = 2;
+constexpr size_t kSlots = 3;
+}  // namespace board_register_protocol
+
 }  // namespace sim

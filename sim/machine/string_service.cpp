@@ -1,5 +1,7 @@
 // StringServiceProtocol: publishes the setup package lists from the board's
 // HII database and replaces their strings.
+#include <cstring>
+
 #include "sim/machine/protocol_member.h"
 #include "sim/machine/service_tables.h"
 #include "sim/machine/unexpected_call.h"
@@ -8,19 +10,25 @@ namespace sim {
 
 namespace {
 
-EFI_STATUS EFIAPI PublishPackageLists(EFI_HANDLE, UINTN count, SetupPackageEntry *table,
-                                      PACKAGE_LIST_CALLBACK callback) {
+using PackageListCallback = void(EFIAPI *)(uint16_t hiiHandle, void *entry);
+
+uint16_t Word(const uint8_t *at) { return static_cast<uint16_t>(at[0] | at[1] << 8); }
+
+EFI_STATUS EFIAPI PublishPackageLists(EFI_HANDLE, UINTN count, VOID *table, PackageListCallback callback) {
   if (table == nullptr && count != 0) return EFI_INVALID_PARAMETER;
   Machine &machine = Machine::Current();
   for (UINTN i = 0; i < count; ++i) {
-    SetupPackageEntry &entry = table[i];
-    const PackageListSpec *source = machine.Hii().ListOfClass(entry.Class);
+    uint8_t *entry = static_cast<uint8_t *>(table) + i * setup_package_entry::kSize;
+    const uint16_t formClass = Word(entry + setup_package_entry::kClass);
+    const PackageListSpec *source = machine.Hii().ListOfClass(formClass);
     if (source == nullptr) continue;  // the board has no package list of that class
-    PublishedList *list = machine.Hii().Publish(*source, entry.CallbackInstance);
+    void *instance = nullptr;
+    std::memcpy(&instance, entry + setup_package_entry::kCallbackInstance, sizeof instance);
+    PublishedList *list = machine.Hii().Publish(*source, instance);
     if (list == nullptr) return EFI_OUT_OF_RESOURCES;
-    entry.HiiHandle = list->handle;
-    machine.Log().Record("package-list-published", "", {{"class", entry.Class}, {"handle", list->handle}});
-    if (callback != nullptr) callback(list->handle, &entry);
+    PutLittleEndian(entry + setup_package_entry::kHiiHandle, list->handle, 2);
+    machine.Log().Record("package-list-published", "", {{"class", formClass}, {"handle", list->handle}});
+    if (callback != nullptr) callback(list->handle, entry);
   }
   return EFI_SUCCESS;
 }
@@ -31,7 +39,7 @@ const char *RejectionReason(const PublishedList *list, const CHAR16 *text) {
   return "no such string id in the package list";
 }
 
-EFI_STATUS EFIAPI SetString(EFI_HII_HANDLE handle, UINT16 stringId, const CHAR16 *text) {
+EFI_STATUS EFIAPI SetString(uint16_t handle, UINT16 stringId, const CHAR16 *text) {
   Machine &machine = Machine::Current();
   const EFI_STATUS status = machine.Hii().SetString(handle, stringId, text);
   if (EfiError(status)) {
@@ -53,15 +61,15 @@ constexpr char kReserved5[] = "StringService.Reserved5";
 
 }  // namespace
 
-StringServiceProtocol MakeStringService() {
-  StringServiceProtocol protocol{};
-  SetMember<PublishPackageLists>(protocol.PublishPackageLists);
-  SetUnexpected<kReserved1>(protocol.Reserved1);
-  SetUnexpected<kReserved2>(protocol.Reserved2);
-  SetUnexpected<kReserved3>(protocol.Reserved3);
-  SetUnexpected<kReserved4>(protocol.Reserved4);
-  SetUnexpected<kReserved5>(protocol.Reserved5);
-  SetMember<SetString>(protocol.SetString);
+StringServiceInterface MakeStringService() {
+  StringServiceInterface protocol{};
+  SetSlot<PublishPackageLists>(protocol.slots[string_service_protocol::kPublishPackageLists]);
+  SetUnexpectedSlot<kReserved1>(protocol.slots[1]);
+  SetUnexpectedSlot<kReserved2>(protocol.slots[2]);
+  SetUnexpectedSlot<kReserved3>(protocol.slots[3]);
+  SetUnexpectedSlot<kReserved4>(protocol.slots[4]);
+  SetUnexpectedSlot<kReserved5>(protocol.slots[5]);
+  SetSlot<SetString>(protocol.slots[string_service_protocol::kSetString]);
   return protocol;
 }
 
