@@ -67,7 +67,7 @@ EFI_STATUS VariableStore::Set(const char16_t *name, const EFI_GUID *guid, uint32
     variables_.push_back({name, *guid, attributes, {}});
     found = variables_.end() - 1;
   } else if (!append && found->data.size() == dataSize && std::memcmp(found->data.data(), bytes, dataSize) == 0) {
-    if (IsNonVolatile(attributes)) ++counters_.skippedWrites;
+    if (IsNonVolatile(attributes)) ++counters_.identicalWrites;
     return EFI_SUCCESS;
   }
   if (!append) found->data.clear();

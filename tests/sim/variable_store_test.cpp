@@ -119,7 +119,7 @@ TEST(VariableStoreTest, CountsFlashWritesAndSkipsIdenticalRewrites) {
     const char16_t *name;
     uint32_t attributes;
     Bytes data;
-    NvramCounters after;  // reads, writes, bytesWritten, skippedWrites
+    NvramCounters after;  // reads, writes, bytesWritten, identicalWrites
   };
   const Step steps[] = {
       {"new non-volatile", u"A", kAttrNvBsRt, {1, 2, 3}, {0, 1, 3, 0}},
@@ -136,7 +136,7 @@ TEST(VariableStoreTest, CountsFlashWritesAndSkipsIdenticalRewrites) {
     store.Set(step.name, &kVendorA, step.attributes, step.data.size(), step.data.data());
     EXPECT_EQ(store.Counters().writes, step.after.writes);
     EXPECT_EQ(store.Counters().bytesWritten, step.after.bytesWritten);
-    EXPECT_EQ(store.Counters().skippedWrites, step.after.skippedWrites);
+    EXPECT_EQ(store.Counters().identicalWrites, step.after.identicalWrites);
   }
   UINTN size = 0;
   store.Get(u"A", &kVendorA, nullptr, &size, nullptr);
