@@ -3,16 +3,7 @@
 file(SIZE ${IMAGE} size)
 file(READ ${IMAGE} head LIMIT 4096 HEX)
 
-function(read_le hex offset bytes out)
-  set(value 0)
-  math(EXPR last "${offset} + ${bytes} - 1")
-  foreach(i RANGE ${last} ${offset} -1)
-    math(EXPR pos "${i} * 2")
-    string(SUBSTRING "${hex}" ${pos} 2 byte)
-    math(EXPR value "${value} * 256 + 0x${byte}")
-  endforeach()
-  set(${out} ${value} PARENT_SCOPE)
-endfunction()
+include(${CMAKE_CURRENT_LIST_DIR}/ReadLittleEndian.cmake)
 
 read_le("${head}" 60 4 pe)
 math(EXPR count_at "${pe} + 6")
