@@ -22,7 +22,7 @@ struct NvramCounters {
   uint64_t reads = 0;          // GetVariable calls
   uint64_t writes = 0;         // writes that reached non-volatile storage
   uint64_t bytesWritten = 0;   // data bytes of those writes
-  uint64_t skippedWrites = 0;  // rewrites with identical data and attributes (no flash write)
+  uint64_t identicalWrites = 0;  // non-volatile rewrites with identical data and attributes, kept off the flash
 };
 
 class VariableStore {

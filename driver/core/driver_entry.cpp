@@ -2,9 +2,9 @@
 #include "core/language_variables.h"
 #include "core/setup_module.h"
 
-// A first boot (no LastLangCodes yet) publishes at once, which creates a missing
-// Setup from the merged defaults; later boots leave publishing to whoever
-// installs the trigger protocol, so the load itself stays short.
+// A first boot (no LastLangCodes yet) publishes at once, after which the update
+// creates a missing Setup from the merged defaults; later boots leave publishing
+// to whoever installs the trigger protocol, so the load itself stays short.
 extern "C" EFI_STATUS EFIAPI SetupDriverEntry(EFI_HANDLE ImageHandle, EFI_SYSTEM_TABLE *SystemTable) {
   CaptureServiceTables(ImageHandle, SystemTable);
   MemFill(gSetupModule.SetupDefaultImage, kSetupDataSize, 0);

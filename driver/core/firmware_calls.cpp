@@ -22,6 +22,41 @@ EFI_STATUS StoreVariable(const CHAR16 *Name, const EFI_GUID *Guid, UINT32 Attrib
                           const_cast<VOID *>(Data));
 }
 
+namespace {
+
+bool HoldsAlready(const VariableAsRead &Stored, UINT32 Attributes, UINTN Size, const VOID *Data) {
+  return Stored.Attributes == Attributes && Stored.Size == Size && MemCompare(Stored.Data, Data, Size) == 0;
+}
+
+// Reads the variable into a pool buffer of Size bytes; a larger stored value
+// (EFI_BUFFER_TOO_SMALL) differs anyway. Without pool the write is simply made.
+bool StoredIdentically(const CHAR16 *Name, const EFI_GUID *Guid, UINT32 Attributes, UINTN Size, const VOID *Data) {
+  VOID *Buffer = AllocateBootPool(Size);
+  if (Buffer == nullptr) {
+    return false;
+  }
+  VariableAsRead Stored = {Buffer, Size, 0};
+  bool Same = !EfiError(ReadVariable(Name, Guid, &Stored.Size, Buffer, &Stored.Attributes)) &&
+              HoldsAlready(Stored, Attributes, Size, Data);
+  gBS->FreePool(Buffer);
+  return Same;
+}
+
+}  // namespace
+
+EFI_STATUS StoreNonVolatile(const CHAR16 *Name, const EFI_GUID *Guid, UINT32 Attributes, UINTN Size,
+                            const VOID *Data, const VariableAsRead *Stored) {
+  // Size 0 deletes, which is never a rewrite.
+  if (Size != 0) {
+    bool Same = Stored != nullptr ? HoldsAlready(*Stored, Attributes, Size, Data)
+                                  : StoredIdentically(Name, Guid, Attributes, Size, Data);
+    if (Same) {
+      return EFI_SUCCESS;
+    }
+  }
+  return StoreVariable(Name, Guid, Attributes, Size, Data);
+}
+
 BOOLEAN VariableExists(const CHAR16 *Name, const EFI_GUID *Guid) {
   UINTN Size = 0;
   return ReadVariable(Name, Guid, &Size, nullptr) == EFI_BUFFER_TOO_SMALL;
@@ -61,5 +96,5 @@ EFI_STATUS SetGlobalNonVolatile(const CHAR16 *Name, const VOID *Data, UINTN Size
   if (Data == nullptr) {
     return EFI_INVALID_PARAMETER;
   }
-  return StoreVariable(Name, &kEfiGlobalVariableGuid, kAttrNvBsRt, Size, Data);
+  return StoreNonVolatile(Name, &kEfiGlobalVariableGuid, kAttrNvBsRt, Size, Data);
 }

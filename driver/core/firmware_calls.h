@@ -14,6 +14,20 @@ EFI_STATUS ReadVariable(const CHAR16 *Name, const EFI_GUID *Guid, UINTN *Size, V
 EFI_STATUS StoreVariable(const CHAR16 *Name, const EFI_GUID *Guid, UINT32 Attributes, UINTN Size,
                          const VOID *Data);
 
+// A variable as its writer read it, before patching a copy.
+struct VariableAsRead {
+  const VOID *Data;
+  UINTN Size;
+  UINT32 Attributes;
+};
+
+// Stores a non-volatile variable unless it already holds exactly these
+// attributes and bytes: a rewrite with the same data changes nothing but wears
+// the flash. Stored is the writer's own fresh read; without one the variable is
+// read here. Returns EFI_SUCCESS for a write left out.
+EFI_STATUS StoreNonVolatile(const CHAR16 *Name, const EFI_GUID *Guid, UINT32 Attributes, UINTN Size,
+                            const VOID *Data, const VariableAsRead *Stored = nullptr);
+
 // True only when a size query reports EFI_BUFFER_TOO_SMALL; any other status counts as absent.
 BOOLEAN VariableExists(const CHAR16 *Name, const EFI_GUID *Guid);
 
@@ -22,6 +36,7 @@ BOOLEAN VariableExists(const CHAR16 *Name, const EFI_GUID *Guid);
 // (EFI_NOT_FOUND) from one that could not be read.
 VOID *GetVariableAlloc(const CHAR16 *Name, const EFI_GUID *Guid, UINTN *Size, EFI_STATUS *Status = nullptr);
 
-// Store under EFI_GLOBAL_VARIABLE with attributes 6 and 7; a null Data stores nothing.
+// Store under EFI_GLOBAL_VARIABLE with attributes 6 and 7 (the latter through
+// StoreNonVolatile); a null Data stores nothing.
 EFI_STATUS SetGlobalVolatile(const CHAR16 *Name, const VOID *Data, UINTN Size);
 EFI_STATUS SetGlobalNonVolatile(const CHAR16 *Name, const VOID *Data, UINTN Size);

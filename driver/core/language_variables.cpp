@@ -57,7 +57,7 @@ bool SameCode(const LanguageValue &Value, const CHAR8 *Code) {
 }
 
 void StoreLastLang(const CHAR8 *Code, UINTN Size) {
-  StoreVariable(u"LastLang", &kSetupVariableGuid, kAttrNvBs, Size, Code);
+  StoreNonVolatile(u"LastLang", &kSetupVariableGuid, kAttrNvBs, Size, Code);
 }
 
 // Lang and LastLang take the code; PlatformLang is left as it is.
@@ -151,8 +151,8 @@ void BuildLastLangCodes(EFI_HII_HANDLE HiiHandle) {
   }
   UINTN Length = (Primary != nullptr ? WideStrLen(Primary) : 0) + (Secondary != nullptr ? WideStrLen(Secondary) : 0);
   if (Length == 0) {
-    StoreVariable(u"LastLangCodes", &kSetupVariableGuid, kAttrNvBs, sizeof(kDefaultLanguageCodes),
-                  kDefaultLanguageCodes);
+    StoreNonVolatile(u"LastLangCodes", &kSetupVariableGuid, kAttrNvBs, sizeof(kDefaultLanguageCodes),
+                     kDefaultLanguageCodes);
   } else {
     CHAR8 *Codes = static_cast<CHAR8 *>(AllocateZeroedPool(Length));
     if (Codes != nullptr) {
@@ -160,7 +160,7 @@ void BuildLastLangCodes(EFI_HII_HANDLE HiiHandle) {
       if (Secondary != nullptr) {
         AppendLowBytes(Codes, Position, Secondary);
       }
-      StoreVariable(u"LastLangCodes", &kSetupVariableGuid, kAttrNvBs, Length, Codes);
+      StoreNonVolatile(u"LastLangCodes", &kSetupVariableGuid, kAttrNvBs, Length, Codes);
       gBS->FreePool(Codes);
     }
   }

@@ -48,9 +48,13 @@ VOID EFIAPI PublishSetupPackages(EFI_EVENT Event, VOID *) {
       gSetupModule.Hii->RemovePack(gSetupModule.Hii, SetupPackageTable[Index].HiiHandle);
     }
   }
-  // On whichever load publishes, so that a Setup lost or never created (a failed
-  // store, a first boot cut short) comes back on a later boot.
-  CreateMissingSetup();
+  // On a later boot that publishes, so that a Setup lost or never created (a
+  // failed store, a first boot cut short) comes back. A first boot publishes
+  // inside the entry point, whose update creates Setup already patched: one
+  // write instead of two.
+  if (Event != nullptr) {
+    CreateMissingSetup();
+  }
 }
 
 VOID EFIAPI PackageListCallback(EFI_HII_HANDLE HiiHandle, SetupPackageEntry *Entry) {

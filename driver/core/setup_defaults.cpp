@@ -49,8 +49,10 @@ void MergeSetupDefaults(EFI_HII_HANDLE HiiHandle) {
   }
 }
 
+BOOLEAN SetupDefaultsWhole() { return gSetupModule.Published && !gSetupModule.SetupDefaultsIncomplete; }
+
 void CreateMissingSetup() {
-  if (gSetupModule.SetupDefaultsIncomplete) {
+  if (!SetupDefaultsWhole()) {
     return;
   }
   // Only a definite absence: a read that fails for any other reason may hide

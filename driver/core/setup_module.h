@@ -43,10 +43,15 @@ VOID EFIAPI PackageListCallback(EFI_HII_HANDLE HiiHandle, SetupPackageEntry *Ent
 // (EFI_NOT_FOUND); any other failure marks the image incomplete.
 void MergeSetupDefaults(EFI_HII_HANDLE HiiHandle);
 
+// Whether this load has published and SetupDefaultImage holds every published
+// list's defaults, so that it may become the stored Setup.
+BOOLEAN SetupDefaultsWhole();
+
 // Stores SetupDefaultImage as Setup when a read finds no Setup (EFI_NOT_FOUND)
-// and the image holds every published list's defaults; the end of publishing.
+// and the defaults are whole; the end of a deferred publishing.
 void CreateMissingSetup();
 
 // Patches the stored Setup record from board state and stores SetupMenuCondition
-// (the tail of the entry point); returns the entry point's status.
+// (the tail of the entry point); returns the entry point's status. A Setup
+// missing after this load published is created from the whole defaults.
 EFI_STATUS UpdateSetupRecords();

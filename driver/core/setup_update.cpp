@@ -52,12 +52,21 @@ void ApplyBoardRegisters(UINT8 *Record, UINTN RecordSize) {
 EFI_STATUS UpdateSetupRecords() {
   UINT8 Setup[kSetupDataSize];
   UINTN SetupSize = kSetupDataSize;
-  EFI_STATUS Status = ReadVariable(u"Setup", &kSetupVariableGuid, &SetupSize, Setup);
-  if (EfiError(Status)) {
+  UINT32 SetupAttributes = 0;
+  EFI_STATUS Status = ReadVariable(u"Setup", &kSetupVariableGuid, &SetupSize, Setup, &SetupAttributes);
+  UINT8 StoredSetup[kSetupDataSize];
+  VariableAsRead Stored = {StoredSetup, SetupSize, SetupAttributes};
+  if (Status == EFI_NOT_FOUND && SetupDefaultsWhole()) {
+    // A first boot: the defaults become Setup with this load's patches in one write.
+    MemMove(Setup, gSetupModule.SetupDefaultImage, kSetupDataSize);
+    SetupSize = kSetupDataSize;
+    Stored = {nullptr, 0, 0};
+  } else if (EfiError(Status)) {
     return Status;
-  }
-  if (SetupSize > kSetupDataSize) {
+  } else if (SetupSize > kSetupDataSize) {
     return EFI_BAD_BUFFER_SIZE;  // a firmware that claims more than it could have stored
+  } else {
+    MemMove(StoredSetup, Setup, SetupSize);
   }
   if (SetupFieldInside(kSetupLoadClearedWordOffset, kSetupLoadClearedWordWidth, SetupSize)) {
     Setup[kSetupLoadClearedWordOffset] = 0;
@@ -70,7 +79,7 @@ EFI_STATUS UpdateSetupRecords() {
   QueryBoardCondition(&Condition);
   ApplyBoardRegisters(Setup, SetupSize);
 
-  Status = StoreVariable(u"Setup", &kSetupVariableGuid, kAttrNvBsRt, SetupSize, Setup);
+  Status = StoreNonVolatile(u"Setup", &kSetupVariableGuid, kAttrNvBsRt, SetupSize, Setup, &Stored);
   if (EfiError(Status)) {
     return Status;
   }

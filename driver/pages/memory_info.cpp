@@ -54,8 +54,11 @@ constexpr UINT8 kDimmDisabledState = 254;
 constexpr UINTN kLowMemoryLimitCount = 4;
 const UINT32 LowMemoryLimits[kLowMemoryLimitCount] = {1024, 2048, 2560, 3072};
 
-// Populated sockets, as last published in SetupCpuSockets.
+// Populated sockets, as last published in SetupCpuSockets. The host data is the
+// same for every package list, so after the first list's store the others find
+// the image unchanged and leave the variable alone.
 UINT8 gSetupCpuSockets[kSocketImageSize];
+BOOLEAN gSetupCpuSocketsStored;
 
 bool Holds(UINTN RecordSize, UINTN Offset, UINTN Width) { return Offset + Width <= RecordSize; }
 
@@ -121,12 +124,17 @@ void SetSummaryStrings(EFI_HII_HANDLE HiiHandle, UINT16 FormClass, const MemoryI
 
 // Sockets beyond the 4-byte image are not recorded.
 void PublishPopulatedSockets(const UINT8 *Block) {
-  MemFill(gSetupCpuSockets, sizeof(gSetupCpuSockets), 0);
+  UINT8 Sockets[kSocketImageSize] = {0, 0, 0, 0};
   const UINTN Count = Block[kHostSocketCountOffset];
   for (UINTN Socket = 0; Socket < Count && Socket < kSocketImageSize; ++Socket) {
-    gSetupCpuSockets[Socket] = Block[kHostSocketPresentOffset + Socket] != 0 ? 1 : 0;
+    Sockets[Socket] = Block[kHostSocketPresentOffset + Socket] != 0 ? 1 : 0;
   }
-  StoreVariable(u"SetupCpuSockets", &kSetupVariableGuid, kAttrNvBsRt, sizeof(gSetupCpuSockets), gSetupCpuSockets);
+  if (gSetupCpuSocketsStored && MemCompare(Sockets, gSetupCpuSockets, kSocketImageSize) == 0) {
+    return;
+  }
+  MemMove(gSetupCpuSockets, Sockets, kSocketImageSize);
+  gSetupCpuSocketsStored =
+      !EfiError(StoreNonVolatile(u"SetupCpuSockets", &kSetupVariableGuid, kAttrNvBsRt, kSocketImageSize, Sockets));
 }
 
 void SetDimmString(EFI_HII_HANDLE HiiHandle, UINT16 StringId, const MemoryDimmRecord *Dimm) {

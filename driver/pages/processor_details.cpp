@@ -140,7 +140,8 @@ EFI_STATUS SocketDetailsProvider(EFI_HII_HANDLE HiiHandle, UINT16) {
   }
   UINT8 Setup[kSetupDataSize];
   UINTN SetupSize = sizeof(Setup);
-  Status = ReadVariable(u"Setup", &kSetupVariableGuid, &SetupSize, Setup);
+  UINT32 SetupAttributes = 0;
+  Status = ReadVariable(u"Setup", &kSetupVariableGuid, &SetupSize, Setup, &SetupAttributes);
   if (EfiError(Status)) {
     return Status;
   }
@@ -159,8 +160,13 @@ EFI_STATUS SocketDetailsProvider(EFI_HII_HANDLE HiiHandle, UINT16) {
     return EFI_NOT_FOUND;
   }
 
+  // The socket bytes come out the same for every list: only the first run of a
+  // boot may find them changed.
+  UINT8 StoredSetup[kSetupDataSize];
+  MemMove(StoredSetup, Setup, SetupSize);
+  const VariableAsRead Stored = {StoredSetup, SetupSize, SetupAttributes};
   ShowSocketZero(HiiHandle, CpuData, CpuFeatures, CpuInfo, Setup, SetupSize);
 
-  Status = StoreVariable(u"Setup", &kSetupVariableGuid, kAttrNvBsRt, SetupSize, Setup);
+  Status = StoreNonVolatile(u"Setup", &kSetupVariableGuid, kAttrNvBsRt, SetupSize, Setup, &Stored);
   return EfiError(Status) ? Status : EFI_SUCCESS;
 }

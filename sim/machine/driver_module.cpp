@@ -62,7 +62,17 @@ DriverModule::~DriverModule() {
 
 std::string DriverModule::DefaultPath() {
   const char *overridden = std::getenv("SETUP_DRIVER_MODULE");
-  return overridden != nullptr && overridden[0] != 0 ? overridden : SETUP_DRIVER_MODULE_PATH;
+  if (overridden != nullptr && overridden[0] != 0) return overridden;
+  // A fuzz target copied to another machine (ClusterFuzzLite, OSS-Fuzz) finds
+  // its module beside it, where fuzz/build.sh puts it.
+  std::error_code error;
+  const std::filesystem::path built = SETUP_DRIVER_MODULE_PATH;
+  if (!std::filesystem::exists(built, error)) {
+    const std::filesystem::path beside = std::filesystem::read_symlink("/proc/self/exe", error).parent_path() /
+                                         built.filename();
+    if (!error && std::filesystem::exists(beside, error)) return beside.string();
+  }
+  return built.string();
 }
 
 }  // namespace sim

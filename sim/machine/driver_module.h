@@ -25,7 +25,8 @@ class DriverModule {
   // next boot starts as on a fresh load without loading again.
   void ResetState() const { data_->Restore(); }
 
-  // $SETUP_DRIVER_MODULE when set, else the module this build produced.
+  // $SETUP_DRIVER_MODULE when set, else the module this build produced or,
+  // when that is gone, the module of that name beside the running executable.
   static std::string DefaultPath();
 
  private:

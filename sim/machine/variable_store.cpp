@@ -16,6 +16,15 @@ constexpr uint32_t kStorableAttributes =
 
 bool IsNonVolatile(uint32_t attributes) { return (attributes & EFI_VARIABLE_NON_VOLATILE) != 0; }
 
+// GUID text is fixed-width hexadecimal of the fields in order, so it sorts as the
+// fields read as numbers: the comparison needs no text.
+bool GuidTextLess(const EFI_GUID &a, const EFI_GUID &b) {
+  if (a.Data1 != b.Data1) return a.Data1 < b.Data1;
+  if (a.Data2 != b.Data2) return a.Data2 < b.Data2;
+  if (a.Data3 != b.Data3) return a.Data3 < b.Data3;
+  return std::memcmp(a.Data4, b.Data4, sizeof(a.Data4)) < 0;
+}
+
 }  // namespace
 
 EFI_STATUS VariableStore::Get(const char16_t *name, const EFI_GUID *guid, uint32_t *attributes, UINTN *dataSize,
@@ -67,7 +76,7 @@ EFI_STATUS VariableStore::Set(const char16_t *name, const EFI_GUID *guid, uint32
     variables_.push_back({name, *guid, attributes, {}});
     found = variables_.end() - 1;
   } else if (!append && found->data.size() == dataSize && std::memcmp(found->data.data(), bytes, dataSize) == 0) {
-    if (IsNonVolatile(attributes)) ++counters_.skippedWrites;
+    if (IsNonVolatile(attributes)) ++counters_.identicalWrites;
     return EFI_SUCCESS;
   }
   if (!append) found->data.clear();
@@ -89,8 +98,9 @@ const StoredVariable *VariableStore::Find(const std::u16string &name, const EFI_
 std::vector<StoredVariable> VariableStore::All() const {
   std::vector<StoredVariable> sorted = variables_;
   std::sort(sorted.begin(), sorted.end(), [](const StoredVariable &a, const StoredVariable &b) {
-    std::string guidA = GuidToText(a.guid), guidB = GuidToText(b.guid);
-    return guidA != guidB ? guidA < guidB : a.name < b.name;
+    if (GuidTextLess(a.guid, b.guid)) return true;
+    if (GuidTextLess(b.guid, a.guid)) return false;
+    return a.name < b.name;
   });
   return sorted;
 }

@@ -90,6 +90,12 @@ EFI_STATUS EFIAPI GetVariable(CHAR16 *name, EFI_GUID *guid, UINT32 *attributes, 
   return status;
 }
 
+EFI_STATUS EFIAPI SetVariable(CHAR16 *name, EFI_GUID *guid, UINT32 attributes, UINTN size, VOID *data) {
+  const auto *bytes = static_cast<const uint8_t *>(data);
+  State().setVariableCalls.push_back({name, *guid, attributes, std::vector<uint8_t>(bytes, bytes + size)});
+  return EFI_SUCCESS;
+}
+
 struct SharedTables {
   EFI_BOOT_SERVICES boot{};
   EFI_RUNTIME_SERVICES runtime{};
@@ -101,6 +107,7 @@ struct SharedTables {
     boot.RegisterProtocolNotify = RegisterProtocolNotify;
     boot.CloseEvent = CloseEvent;
     runtime.GetVariable = GetVariable;
+    runtime.SetVariable = SetVariable;
     system.BootServices = &boot;
     system.RuntimeServices = &runtime;
   }

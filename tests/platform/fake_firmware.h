@@ -35,6 +35,7 @@ struct FirmwareState {
   std::set<void *> pool;  // live blocks; a test ends with none
   size_t frees = 0;
   size_t getVariableCalls = 0;
+  std::vector<FakeVariable> setVariableCalls;  // every SetVariable, as called; none is stored
   std::function<void()> afterGetVariable;
   EFI_STATUS createEventStatus = EFI_SUCCESS;
   std::vector<CreatedEvent> events;

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "driver/core/firmware_calls.h"
 #include "driver/platform/firmware_services.h"
 #include "tests/platform/fake_firmware.h"
 
@@ -130,6 +131,53 @@ TEST(GetVariableGrow, GrowsOnceAndLeavesTheBufferWithTheCaller) {
     }
     if (buffer != nullptr) {
       gBS->FreePool(buffer);
+    }
+  }
+}
+
+// A non-volatile write is left out only when the store holds the very same
+// attributes, size and bytes; anything else still reaches SetVariable, so that
+// a store that refuses the write (other attributes) reports it.
+TEST(StoreNonVolatile, LeavesOutOnlyAnIdenticalRewrite) {
+  const std::vector<uint8_t> data = {1, 2, 3, 4};
+  struct Case {
+    const char *name;
+    bool stored;
+    uint32_t storedAttributes;
+    std::vector<uint8_t> storedData;
+    bool writersRead;  // the writer passes its own fresh read instead of letting the helper read
+    bool failAllocations;
+    size_t writes;
+    size_t reads;
+  } cases[] = {
+      {"identical", true, kAttrNvBsRt, {1, 2, 3, 4}, false, false, 0, 1},
+      {"identical, writer's read", true, kAttrNvBsRt, {1, 2, 3, 4}, true, false, 0, 0},
+      {"one byte differs", true, kAttrNvBsRt, {1, 2, 3, 5}, false, false, 1, 1},
+      {"one byte differs, writer's read", true, kAttrNvBsRt, {1, 2, 3, 5}, true, false, 1, 0},
+      {"other attributes", true, kAttrNvBs, {1, 2, 3, 4}, false, false, 1, 1},
+      {"other attributes, writer's read", true, kAttrNvBs, {1, 2, 3, 4}, true, false, 1, 0},
+      {"stored shorter", true, kAttrNvBsRt, {1, 2, 3}, false, false, 1, 1},
+      {"stored longer", true, kAttrNvBsRt, {1, 2, 3, 4, 5}, false, false, 1, 1},
+      {"absent", false, 0, {}, false, false, 1, 1},
+      {"no pool to read into", true, kAttrNvBsRt, {1, 2, 3, 4}, false, true, 1, 0},
+  };
+  for (const Case &c : cases) {
+    SCOPED_TRACE(c.name);
+    FirmwareState state;
+    if (c.stored) {
+      state.variables.push_back({u"Sample", kGuidA, c.storedAttributes, c.storedData});
+    }
+    FirmwareScope scope(state);
+    state.failAllocations = c.failAllocations;
+    const VariableAsRead read = {c.storedData.data(), c.storedData.size(), c.storedAttributes};
+    EXPECT_EQ(StoreNonVolatile(u"Sample", &kGuidA, kAttrNvBsRt, data.size(), data.data(),
+                               c.writersRead ? &read : nullptr),
+              EFI_SUCCESS);
+    ASSERT_EQ(state.setVariableCalls.size(), c.writes);
+    EXPECT_EQ(state.getVariableCalls, c.reads);
+    if (c.writes != 0) {
+      EXPECT_EQ(state.setVariableCalls[0].data, data);
+      EXPECT_EQ(state.setVariableCalls[0].attributes, kAttrNvBsRt);
     }
   }
 }

@@ -153,7 +153,7 @@ TEST_F(SetupSim, JsonReportHasEveryPart) {
   EXPECT_TRUE(report["strings"].is_object());
   EXPECT_EQ(report["pages"].size(), 7u);
   EXPECT_TRUE(report["entry_status"]["name"].is_string());
-  for (const char *key : {"reads", "writes", "bytes_written", "skipped_writes"}) {
+  for (const char *key : {"reads", "writes", "bytes_written", "identical_writes"}) {
     EXPECT_TRUE(report["counters"][key].is_number_unsigned()) << key;
   }
   const json *seed = FindVariable(report, "MemoryInfo");

@@ -2,10 +2,12 @@
 #include <signal.h>
 #include <sys/resource.h>
 
+#include <algorithm>
 #include <cstring>
 #include <fstream>
 #include <sstream>
 
+#include "sim/machine/guid_text.h"
 #include "sim/variable_store.h"
 #include "temp_folder.h"
 
@@ -119,7 +121,7 @@ TEST(VariableStoreTest, CountsFlashWritesAndSkipsIdenticalRewrites) {
     const char16_t *name;
     uint32_t attributes;
     Bytes data;
-    NvramCounters after;  // reads, writes, bytesWritten, skippedWrites
+    NvramCounters after;  // reads, writes, bytesWritten, identicalWrites
   };
   const Step steps[] = {
       {"new non-volatile", u"A", kAttrNvBsRt, {1, 2, 3}, {0, 1, 3, 0}},
@@ -136,7 +138,7 @@ TEST(VariableStoreTest, CountsFlashWritesAndSkipsIdenticalRewrites) {
     store.Set(step.name, &kVendorA, step.attributes, step.data.size(), step.data.data());
     EXPECT_EQ(store.Counters().writes, step.after.writes);
     EXPECT_EQ(store.Counters().bytesWritten, step.after.bytesWritten);
-    EXPECT_EQ(store.Counters().skippedWrites, step.after.skippedWrites);
+    EXPECT_EQ(store.Counters().identicalWrites, step.after.identicalWrites);
   }
   UINTN size = 0;
   store.Get(u"A", &kVendorA, nullptr, &size, nullptr);
@@ -291,6 +293,30 @@ TEST(VariableStoreTest, FailedSaveKeepsTheOldFile) {
   EXPECT_EQ(ReadText(path), before);
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.Path()), {}), 1);
   EXPECT_NE(VariableStore::Load(path).Find(u"Small", kVendorA), nullptr);
+}
+
+// All() lists by GUID text, then name, whichever field tells two GUIDs apart.
+TEST(VariableStoreTest, AllSortsByGuidTextThenName) {
+  const EFI_GUID guids[] = {
+      {0xEC87D643, 0xEBA4, 0x4BB5, {0xA1, 0xE5, 0x3F, 0x3E, 0x36, 0xB2, 0x0D, 0xA9}},
+      {0x0C87D643, 0xEBA4, 0x4BB5, {0xA1, 0xE5, 0x3F, 0x3E, 0x36, 0xB2, 0x0D, 0xA9}},
+      {0xEC87D643, 0x0BA4, 0x4BB5, {0xA1, 0xE5, 0x3F, 0x3E, 0x36, 0xB2, 0x0D, 0xA9}},
+      {0xEC87D643, 0xEBA4, 0xFBB5, {0xA1, 0xE5, 0x3F, 0x3E, 0x36, 0xB2, 0x0D, 0xA9}},
+      {0xEC87D643, 0xEBA4, 0x4BB5, {0xA1, 0xE5, 0x3F, 0x3E, 0x36, 0xB2, 0x0D, 0x0A}},
+      {0xEC87D643, 0xEBA4, 0x4BB5, {0x01, 0xE5, 0x3F, 0x3E, 0x36, 0xB2, 0x0D, 0xA9}},
+  };
+  VariableStore store;
+  for (const EFI_GUID &guid : guids) {
+    store.Put({u"B", guid, kAttrNvBs, {1}});
+    store.Put({u"A", guid, kAttrNvBs, {1}});
+  }
+  std::vector<std::pair<std::string, std::u16string>> expected, actual;
+  for (const StoredVariable &v : store.All()) actual.emplace_back(GuidToText(v.guid), v.name);
+  for (const EFI_GUID &guid : guids) {
+    for (const char16_t *name : {u"A", u"B"}) expected.emplace_back(GuidToText(guid), name);
+  }
+  std::sort(expected.begin(), expected.end());
+  EXPECT_EQ(actual, expected);
 }
 
 }  // namespace

@@ -83,7 +83,7 @@ void WriteJsonReport(const BootSession &session, std::ostream &out) {
        {{"reads", counters.reads},
         {"writes", counters.writes},
         {"bytes_written", counters.bytesWritten},
-        {"skipped_writes", counters.skippedWrites}}},
+        {"identical_writes", counters.identicalWrites}}},
       {"events", Events(report)},
       {"pool_leaks", report.poolLeaks},
       {"pool_leak_bytes", report.poolLeakBytes},

@@ -105,7 +105,7 @@ void WriteVariables(const BootSession &session, std::ostream &out) {
   }
   const sim::NvramCounters &counters = session.store.Counters();
   out << "\nNVRAM counters  reads " << counters.reads << ", writes " << counters.writes << ", bytes written "
-      << counters.bytesWritten << ", skipped writes " << counters.skippedWrites << "\n";
+      << counters.bytesWritten << ", identical writes " << counters.identicalWrites << " (kept off the flash)\n";
 }
 
 void WriteEvents(const sim::BootReport &report, std::ostream &out) {
