@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "driver/uefi/setup_platform_protocols.h"  // the protocols as the driver calls them
 #include "driver/uefi/uefi_tables.h"
 #include "sim/board_profile.h"
 #include "sim/boot.h"
