@@ -14,6 +14,10 @@ namespace {
 
 using nlohmann::json;
 
+// Far deeper than any profile needs; each level keeps its path for messages, so
+// without a cap a deeply nested document would cost memory with the square of its depth.
+constexpr size_t kDeepestNesting = 64;
+
 // Where the parser stands: the path of the object or array being read, so a
 // field given twice can be named.
 struct ParseFrame {
@@ -61,6 +65,10 @@ json ParseProfileJson(const std::string &text, const std::string &source) {
     switch (event) {
       case json::parse_event_t::object_start:
       case json::parse_event_t::array_start: {
+        if (frames.size() >= kDeepestNesting) {
+          throw std::runtime_error(source + ": nested deeper than " + std::to_string(kDeepestNesting) +
+                                   " objects and arrays");
+        }
         ParseFrame frame;
         frame.array = event == json::parse_event_t::array_start;
         frame.path = frames.empty() ? std::string() : ChildPath(frames.back());
