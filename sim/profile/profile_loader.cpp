@@ -1,9 +1,14 @@
 #include "sim/profile/profile_loader.h"
 
+#include <sys/stat.h>
+
 #include <cstring>
 #include <limits>
+#include <optional>
 #include <stdexcept>
+#include <utility>
 
+#include "sim/machine/user_file.h"
 #include "sim/profile/builtin_files.h"
 #include "sim/profile/byte_layout.h"
 #include "sim/profile/install_field.h"
@@ -31,17 +36,49 @@ std::string BuiltinBoardList() {
   return names;
 }
 
-// A document with "extends" is the named built-in board with the document's
-// fields merged over it (RFC 7396: objects merge, other values replace, null removes).
-json ResolveExtends(json document, const std::string &source, int depth) {
-  if (!document.is_object() || !document.contains("extends")) return document;
-  const JsonField field(document["extends"], source, "extends");
+// A profile file is read whole; no board needs anything near this size.
+constexpr size_t kLargestProfileFile = 16u << 20;
+
+// Where a document came from: the name messages use, and for a file the folder
+// its "extends" paths are relative to (none for a built-in board).
+struct ProfileOrigin {
+  std::string source;
+  std::optional<std::string> folder;
+};
+
+std::string FolderOf(const std::string &path) {
+  const size_t slash = path.rfind('/');
+  return slash == std::string::npos ? "." : path.substr(0, slash + 1);
+}
+
+// The document "extends" names: a built-in board, or (from a file) another
+// profile file, relative to the extending file's folder.
+std::pair<json, ProfileOrigin> ReadExtended(const JsonField &field, const ProfileOrigin &origin) {
   const std::string name = field.String();
-  const std::optional<std::string_view> text = BuiltinFileText(name);
-  if (!text || name == kPackageListsFile) field.Expected("the name of a built-in board (" + BuiltinBoardList() + ")");
+  const std::optional<std::string_view> builtin = BuiltinFileText(name);
+  if (builtin && name != kPackageListsFile && !LooksLikeProfilePath(name)) {
+    const ProfileOrigin base{name + ".json", std::nullopt};
+    return {ParseProfileJson(std::string(*builtin), base.source), base};
+  }
+  const std::string path = !origin.folder || name.empty() || name[0] == '/' ? name : *origin.folder + name;
+  struct stat status {};
+  if (!origin.folder || (!LooksLikeProfilePath(name) && ::stat(path.c_str(), &status) != 0)) {
+    field.Expected("the name of a built-in board (" + BuiltinBoardList() + ")" +
+                   (origin.folder ? " or of a profile file" : ""));
+  }
+  const ProfileOrigin base{path, FolderOf(path)};
+  const std::string text = ReadUserFile(path, kLargestProfileFile, origin.source + ": extends: " + path + ": ");
+  return {ParseProfileJson(text, base.source), base};
+}
+
+// A document with "extends" is the named board with the document's fields
+// merged over it (RFC 7396: objects merge, other values replace, null removes).
+json ResolveExtends(json document, const ProfileOrigin &origin, int depth) {
+  if (!document.is_object() || !document.contains("extends")) return document;
+  const JsonField field(document["extends"], origin.source, "extends");
   if (depth >= kDeepestExtends) field.Fail("boards extend each other too deeply");
-  const std::string baseSource = name + ".json";
-  json merged = ResolveExtends(ParseProfileJson(std::string(*text), baseSource), baseSource, depth + 1);
+  auto [base, baseOrigin] = ReadExtended(field, origin);
+  json merged = ResolveExtends(std::move(base), baseOrigin, depth + 1);
   merged.erase("name");
   document.erase("extends");
   merged.merge_patch(document);
@@ -257,8 +294,9 @@ HardwareSpec ReadHardware(const JsonField &field) {
 
 }  // namespace
 
-BoardProfile LoadBoardProfile(const std::string &text, const std::string &sourceName) {
-  const json document = ResolveExtends(ParseProfileJson(text, sourceName), sourceName, 0);
+namespace {
+
+BoardProfile ReadProfile(const json &document, const std::string &sourceName) {
   const JsonField root(document, sourceName, "");
   const JsonObject object = root.Fields(
       {"name", "firmware", "protocols", "variables", "hobs", "package_lists", "memory_map", "hardware",
@@ -284,12 +322,33 @@ BoardProfile LoadBoardProfile(const std::string &text, const std::string &source
   return profile;
 }
 
-BoardProfile LoadBuiltinBoard(const std::string &name) {
+}  // namespace
+
+json EffectiveProfileJson(const std::string &text, const std::string &sourceName) {
+  return ResolveExtends(ParseProfileJson(text, sourceName), {sourceName, std::nullopt}, 0);
+}
+
+json EffectiveProfileFileJson(const std::string &path) {
+  const std::string text = ReadUserFile(path, kLargestProfileFile, path + ": cannot read the board profile: ");
+  return ResolveExtends(ParseProfileJson(text, path), {path, FolderOf(path)}, 0);
+}
+
+json EffectiveBuiltinBoardJson(const std::string &name) {
   const std::optional<std::string_view> text = BuiltinFileText(name);
   if (!text || name == kPackageListsFile) {
     throw std::runtime_error("no built-in board named \"" + name + "\" (built in: " + BuiltinBoardList() + ")");
   }
-  return LoadBoardProfile(std::string(*text), name + ".json");
+  return EffectiveProfileJson(std::string(*text), name + ".json");
+}
+
+BoardProfile LoadBoardProfile(const std::string &text, const std::string &sourceName) {
+  return ReadProfile(EffectiveProfileJson(text, sourceName), sourceName);
+}
+
+BoardProfile LoadBoardProfileFile(const std::string &path) { return ReadProfile(EffectiveProfileFileJson(path), path); }
+
+BoardProfile LoadBuiltinBoard(const std::string &name) {
+  return ReadProfile(EffectiveBuiltinBoardJson(name), name + ".json");
 }
 
 }  // namespace sim

@@ -1,6 +1,8 @@
 // setup-sim: one simulated boot of the setup-menu driver (see docs/simulator.md).
+#include <cstring>
 #include <iostream>
 
+#include "sim/profile/profile_loader.h"
 #include "tools/setup-sim/boot_session.h"
 #include "tools/setup-sim/command_line.h"
 #include "tools/setup-sim/json_report.h"
@@ -16,18 +18,42 @@ std::string OneLine(std::string message) {
   return message;
 }
 
-int Run(int argc, char **argv) {
+void Warn(const std::vector<std::string> &warnings) {
+  for (const std::string &warning : warnings) std::cerr << "setup-sim: warning: " << OneLine(warning) << "\n";
+}
+
+int PrintProfile(const setup_sim::CommandLine &line) {
+  std::vector<std::string> warnings;
+  const setup_sim::BoardChoice choice = setup_sim::ChooseBoard(line.board, warnings);
+  Warn(warnings);
+  const nlohmann::json profile =
+      choice.builtin ? sim::EffectiveBuiltinBoardJson(choice.name) : sim::EffectiveProfileFileJson(choice.name);
+  std::cout << profile.dump(2) << "\n";
+  return 0;
+}
+
+int Boot(int argc, char **argv) {
   const std::optional<setup_sim::CommandLine> line = setup_sim::ParseCommandLine(argc, argv, std::cout);
   if (!line) return 0;
+  if (line->printProfile) return PrintProfile(*line);
   setup_sim::BootSession session = setup_sim::OpenSession(*line);
   session.report = sim::RunBoot(session.profile, session.store, session.options);
-  if (!line->nvram.empty()) session.store.Save(line->nvram);
+  setup_sim::AddBootWarnings(session);
+  if (!line->nvram.empty() && line->save) {
+    session.store.SetBoard(session.profile.name);
+    session.store.Save(line->nvram);
+  }
+  Warn(session.warnings);
   if (line->json) {
     setup_sim::WriteJsonReport(session, std::cout);
   } else {
     setup_sim::WriteTextReport(session, std::cout);
   }
   return 0;
+}
+
+int Run(int argc, char **argv) {
+  return Boot(argc, argv);
 }
 
 }  // namespace
