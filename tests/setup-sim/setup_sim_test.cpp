@@ -272,6 +272,40 @@ TEST_F(SetupSim, ProfileExtendsAFileAndPrintsTheEffectiveProfile) {
   EXPECT_EQ(SimJson({"--board", "printed.json"})["strings"], report["strings"]) << "the printed profile boots the same";
 }
 
+TEST_F(SetupSim, DiffNamesTheStringsAndVariablesThatChanged) {
+  WriteFile(Path("other.json"), R"({"extends": "reference", "firmware": {"vendor": "Other"}})");
+  WriteFile(Path("a.json"), Sim({"--json"}).out);
+  WriteFile(Path("b.json"), Sim({"--json", "--board", "other.json"}).out);
+  const Outcome same = Sim({"diff", "a.json", "a.json"});
+  EXPECT_EQ(same.status, 0) << same.err;
+  EXPECT_EQ(same.out, "no differences in strings, variables or entry status\n");
+  const Outcome changed = Sim({"diff", "a.json", "b.json"});
+  EXPECT_EQ(changed.status, 1) << changed.err;
+  EXPECT_NE(changed.out.find("~ string  Class 1 (Main)  24  Firmware Vendor\n    A: Orvantic\n    B: Other\n"),
+            std::string::npos)
+      << changed.out;
+  ExpectOneLineFailure(Sim({"diff", "a.json", "other.json"}), 2, "other.json: not a setup-sim --json report");
+  ExpectOneLineFailure(Sim({"diff", "a.json"}), 2, "diff: B is required");
+}
+
+TEST_F(SetupSim, NvramCommandsListShowSetAndDelete) {
+  ASSERT_EQ(Sim({"--nvram", "board.nvram"}).status, 0);
+  const std::string guid = "EC87D643-EBA4-4BB5-A1E5-3F3E36B20DA9";
+  EXPECT_EQ(Sim({"nvram", "set", "board.nvram", "Marker", "--guid", guid, "--data", "0102"}).status, 0);
+  const Outcome listed = Sim({"nvram", "list", "board.nvram"});
+  EXPECT_NE(listed.out.find("  Marker  " + guid + "  NV+BS+RT (0x7)  2 bytes\n"), std::string::npos) << listed.out;
+  const Outcome setup = Sim({"nvram", "show", "board.nvram", "Setup"});
+  EXPECT_NE(setup.out.find("  offset 394  1       set to 1 at every load\n"), std::string::npos) << setup.out;
+
+  EXPECT_EQ(Sim({"nvram", "delete", "board.nvram", "LastLangCodes"}).status, 0);
+  ExpectOneLineFailure(Sim({"nvram", "show", "board.nvram", "LastLangCodes"}), 1, "no variable LastLangCodes");
+  const json next = SimJson({"--nvram", "board.nvram"});
+  EXPECT_EQ(next["boot"], "first") << "without LastLangCodes the next boot is a first boot";
+  ASSERT_NE(FindVariable(next, "Marker"), nullptr);
+  EXPECT_EQ((*FindVariable(next, "Marker"))["data"], "0102");
+  ExpectOneLineFailure(Sim({"nvram", "set", "board.nvram", "Marker", "--data", "0g"}), 2, "expected hex bytes");
+}
+
 TEST_F(SetupSim, HelpExplainsItselfWithAnExample) {
   const Outcome run = Sim({"--help"});
   EXPECT_EQ(run.status, 0);

@@ -5,7 +5,9 @@
 #include "sim/profile/profile_loader.h"
 #include "tools/setup-sim/boot_session.h"
 #include "tools/setup-sim/command_line.h"
+#include "tools/setup-sim/diff_command.h"
 #include "tools/setup-sim/json_report.h"
+#include "tools/setup-sim/nvram_command.h"
 #include "tools/setup-sim/text_report.h"
 
 namespace {
@@ -52,20 +54,29 @@ int Boot(int argc, char **argv) {
   return 0;
 }
 
+bool IsCommand(int argc, char **argv, const char *command) { return argc > 1 && std::strcmp(argv[1], command) == 0; }
+
 int Run(int argc, char **argv) {
+  if (IsCommand(argc, argv, "diff")) return setup_sim::RunDiffCommand(argc - 1, argv + 1, std::cout);
+  if (IsCommand(argc, argv, "nvram")) return setup_sim::RunNvramCommand(argc - 1, argv + 1, std::cout);
   return Boot(argc, argv);
 }
 
 }  // namespace
 
 int main(int argc, char **argv) {
+  // diff exits 1 for reports that differ, so its own failures take 2, as diff's do.
+  const int failure = IsCommand(argc, argv, "diff") ? 2 : 1;
+  const std::string help = IsCommand(argc, argv, "diff")    ? "setup-sim diff --help"
+                           : IsCommand(argc, argv, "nvram") ? "setup-sim nvram --help"
+                                                            : "setup-sim --help";
   try {
     return Run(argc, argv);
   } catch (const setup_sim::UsageError &error) {
-    std::cerr << "setup-sim: " << OneLine(error.what()) << " (see setup-sim --help)\n";
+    std::cerr << "setup-sim: " << OneLine(error.what()) << " (see " << help << ")\n";
     return 2;
   } catch (const std::exception &error) {
     std::cerr << "setup-sim: " << OneLine(error.what()) << "\n";
-    return 1;
+    return failure;
   }
 }

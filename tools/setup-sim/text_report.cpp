@@ -104,11 +104,7 @@ void WriteVariables(const BootSession &session, std::ostream &out) {
   const std::vector<sim::StoredVariable> variables = session.store.All();
   out << "\nNVRAM variables (" << variables.size() << ")\n";
   for (const sim::StoredVariable &variable : variables) {
-    out << "  " << Printable(DisplayText(variable.name)) << "  " << sim::GuidToText(variable.guid) << "  "
-        << AttributeNames(variable.attributes) << "  " << variable.data.size() << " bytes\n";
-    const ShownVariable shown = ShowVariable(variable, session.profile);
-    WriteHexDump(shown, out);
-    for (const std::string &pointed : shown.pointed) out << "      " << Printable(pointed) << "\n";
+    WriteVariable(variable, ShowVariable(variable, session.profile), out);
   }
   const sim::NvramCounters &counters = session.store.Counters();
   out << "\nNVRAM counters  reads " << counters.reads << ", writes " << counters.writes << ", bytes written "
@@ -145,6 +141,17 @@ void WriteServiceCalls(const sim::BootReport &report, std::ostream &out) {
 }
 
 }  // namespace
+
+void WriteVariableHeading(const sim::StoredVariable &variable, std::ostream &out) {
+  out << "  " << Printable(DisplayText(variable.name)) << "  " << sim::GuidToText(variable.guid) << "  "
+      << AttributeNames(variable.attributes) << "  " << variable.data.size() << " bytes\n";
+}
+
+void WriteVariable(const sim::StoredVariable &variable, const ShownVariable &shown, std::ostream &out) {
+  WriteVariableHeading(variable, out);
+  WriteHexDump(shown, out);
+  for (const std::string &pointed : shown.pointed) out << "      " << Printable(pointed) << "\n";
+}
 
 void WriteTextReport(const BootSession &session, std::ostream &out) {
   const sim::BootReport &report = session.report;
