@@ -1,11 +1,11 @@
 #include "tools/setup-sim/command_line.h"
 
-#include <CLI/CLI.hpp>
 
 #include "sim/machine/driver_module.h"
 #include "sim/machine/service_faults.h"
 #include "sim/profile/builtin_files.h"
 #include "sim/profile/number_text.h"
+#include "tools/setup-sim/cli_parse.h"
 
 namespace setup_sim {
 namespace {
@@ -118,14 +118,7 @@ std::optional<CommandLine> ParseCommandLine(int argc, const char *const *argv, s
                "Print the board profile with every extends resolved, instead of booting");
   app.add_flag("--version", version, "Print the version and the driver module a boot loads");
   app.footer(Footer());
-  try {
-    app.parse(argc, argv);
-  } catch (const CLI::CallForHelp &) {
-    out << app.help();
-    return std::nullopt;
-  } catch (const CLI::ParseError &error) {
-    throw UsageError(error.what());
-  }
+  if (!ParseArguments(app, argc, argv, out, "")) return std::nullopt;
   if (version) {
     out << "setup-sim " << SetupSimVersion() << "\ndriver module " << sim::DriverModule::DefaultPath() << "\n";
     return std::nullopt;

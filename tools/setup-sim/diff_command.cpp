@@ -1,12 +1,11 @@
 #include "tools/setup-sim/diff_command.h"
 
-#include <CLI/CLI.hpp>
 #include <map>
 #include <nlohmann/json.hpp>
 #include <string>
 
 #include "sim/machine/user_file.h"
-#include "tools/setup-sim/command_line.h"
+#include "tools/setup-sim/cli_parse.h"
 
 namespace setup_sim {
 namespace {
@@ -97,14 +96,7 @@ int RunDiffCommand(int argc, const char *const *argv, std::ostream &out) {
   app.add_option("A", pathA, "The first report")->required()->type_name("A.json");
   app.add_option("B", pathB, "The second report")->required()->type_name("B.json");
   app.footer("Exit status: 0 when the reports agree, 1 when they differ, 2 for bad arguments or files.");
-  try {
-    app.parse(argc, argv);
-  } catch (const CLI::CallForHelp &) {
-    out << app.help();
-    return 0;
-  } catch (const CLI::ParseError &error) {
-    throw UsageError(std::string("diff: ") + error.what());
-  }
+  if (!ParseArguments(app, argc, argv, out, "diff: ")) return 0;
   const json a = ReadReport(pathA), b = ReadReport(pathB);
   size_t differences = Compare("string", Strings(a), Strings(b), false, out);
   differences += Compare("variable", Variables(a), Variables(b), true, out);

@@ -1,6 +1,5 @@
 #include "tools/setup-sim/nvram_command.h"
 
-#include <CLI/CLI.hpp>
 #include <cstdio>
 #include <optional>
 
@@ -8,7 +7,7 @@
 #include "sim/machine/hex_text.h"
 #include "sim/machine/utf16_text.h"
 #include "sim/variable_store.h"
-#include "tools/setup-sim/command_line.h"
+#include "tools/setup-sim/cli_parse.h"
 #include "tools/setup-sim/setup_fields.h"
 #include "tools/setup-sim/text_report.h"
 
@@ -116,14 +115,7 @@ int RunNvramCommand(int argc, const char *const *argv, std::ostream &out) {
              "  setup-sim nvram show board.nvram Setup\n"
              "  setup-sim nvram set board.nvram Marker --guid EC87D643-EBA4-4BB5-A1E5-3F3E36B20DA9 --data 01\n"
              "  setup-sim nvram delete board.nvram LastLangCodes   (the next boot is a first boot again)");
-  try {
-    app.parse(argc, argv);
-  } catch (const CLI::CallForHelp &) {
-    out << app.help();
-    return 0;
-  } catch (const CLI::ParseError &error) {
-    throw UsageError(std::string("nvram: ") + error.what());
-  }
+  if (!ParseArguments(app, argc, argv, out, "nvram: ")) return 0;
   if (!arguments.guid.empty() && !sim::GuidFromText(arguments.guid)) {
     throw UsageError("nvram --guid " + arguments.guid + ": expected a GUID of the form 8-4-4-4-12");
   }
