@@ -2,12 +2,13 @@
 
 #include <sys/stat.h>
 
-#include <cstring>
 #include <limits>
 #include <optional>
+#include <set>
 #include <stdexcept>
 #include <utility>
 
+#include "sim/machine/guid_text.h"
 #include "sim/machine/user_file.h"
 #include "sim/profile/builtin_files.h"
 #include "sim/profile/byte_layout.h"
@@ -128,6 +129,7 @@ BoardProtocolsSpec ReadProtocols(const JsonField &field) {
 
 std::vector<VariableSpec> ReadVariables(const JsonField &field) {
   std::vector<VariableSpec> variables;
+  std::set<std::pair<std::string, std::u16string>> seen;  // a search per variable would take the square
   for (const JsonField &element : field.Elements()) {
     const JsonObject object = element.Fields({"name", "guid", "attributes", "data"});
     VariableSpec variable;
@@ -145,10 +147,8 @@ std::vector<VariableSpec> ReadVariables(const JsonField &field) {
     const JsonField data = object.Required("data");
     variable.data = ReadBytes(data, kLargestVariable);
     if (variable.data.empty()) data.Fail("a variable holds at least one byte");
-    for (const VariableSpec &other : variables) {
-      if (other.name == variable.name && std::memcmp(&other.guid, &variable.guid, sizeof(EFI_GUID)) == 0) {
-        element.Fail("a second variable with the same name and GUID");
-      }
+    if (!seen.emplace(GuidToText(variable.guid), variable.name).second) {
+      element.Fail("a second variable with the same name and GUID");
     }
     variables.push_back(std::move(variable));
   }

@@ -61,9 +61,12 @@ void OpenStore(const CommandLine &line, BootSession &session) {
     }
     return;
   }
+  std::vector<sim::StoredVariable> seeds;
+  seeds.reserve(session.profile.variables.size());
   for (const sim::VariableSpec &variable : session.profile.variables) {
-    session.store.Put({variable.name, variable.guid, variable.attributes, variable.data});
+    seeds.push_back({variable.name, variable.guid, variable.attributes, variable.data});
   }
+  session.store = sim::VariableStore::WithVariables(std::move(seeds));
   session.nvramSource = line.nvram.empty() ? "fresh store, not saved" : line.nvram + " (fresh store, " + saving + ")";
 }
 
