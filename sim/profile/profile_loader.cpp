@@ -159,13 +159,51 @@ void AppendLittleEndian(std::vector<uint8_t> &bytes, uint64_t value, size_t widt
   for (size_t i = 0; i < width; ++i) bytes.push_back(static_cast<uint8_t>(value >> (8 * i)));
 }
 
-// {"raw": "hex"} as given, or a header (type, length, reserved), the name GUID
-// of a GUID-extension HOB, and the data padded to a multiple of 8 bytes.
-HobSpec ReadHob(const JsonField &field) {
+// A header (type, length, reserved) and body padded to a multiple of 8 bytes.
+HobSpec LaidOutHob(const JsonField &field, uint16_t hobType, std::vector<uint8_t> body) {
+  body.resize((body.size() + 7) / 8 * 8, 0);
+  if (8 + body.size() > kLargestHob) field.Fail("the HOB is longer than " + std::to_string(kLargestHob) + " bytes");
   HobSpec hob;
+  AppendLittleEndian(hob.bytes, hobType, 2);
+  AppendLittleEndian(hob.bytes, 8 + body.size(), 2);
+  AppendLittleEndian(hob.bytes, 0, 4);
+  hob.bytes.insert(hob.bytes.end(), body.begin(), body.end());
+  return hob;
+}
+
+// The processor platform-information HOB of a board's processor firmware, by
+// its short form {"count": 32, "ratio": 26, "min_ratio": 12}: per logical
+// processor n, the two ratio bytes at data offsets 79 + 31n and 80 + 31n, the
+// rest zero, as the processor pages read it.
+HobSpec ProcessorRatiosHob(const JsonField &field) {
+  constexpr char kPlatformInfoGuid[] = "2E547CB5-40F8-4F3E-8AF4-1952AAD55A0C";
+  constexpr size_t kFirstRatio = 79, kProcessorStride = 31, kHeaders = 8 + sizeof(EFI_GUID);
+  constexpr uint64_t kMostProcessors = (kLargestHob - kHeaders - kFirstRatio) / kProcessorStride;
+  const JsonObject object = field.Fields({"count", "ratio", "min_ratio"});
+  const auto count = static_cast<size_t>(object.Required("count").Unsigned(kMostProcessors, 1));
+  const auto ratio = static_cast<uint8_t>(object.Required("ratio").Unsigned(UINT8_MAX));
+  const auto minRatio = static_cast<uint8_t>(object.Required("min_ratio").Unsigned(UINT8_MAX));
+  const EFI_GUID guid = *GuidFromText(kPlatformInfoGuid);
+  const auto *guidBytes = reinterpret_cast<const uint8_t *>(&guid);
+  std::vector<uint8_t> body(guidBytes, guidBytes + sizeof guid);
+  body.resize(sizeof guid + kFirstRatio + kProcessorStride * count, 0);
+  for (size_t n = 0; n < count; ++n) {
+    body[sizeof guid + kFirstRatio + kProcessorStride * n] = ratio;
+    body[sizeof guid + kFirstRatio + kProcessorStride * n + 1] = minRatio;
+  }
+  return LaidOutHob(field, kGuidExtensionHob, std::move(body));
+}
+
+// {"raw": "hex"} as given, {"processor_ratios": {...}} (above), or a type, the
+// name GUID of a GUID-extension HOB and the data, laid out whole.
+HobSpec ReadHob(const JsonField &field) {
   if (field.value().is_object() && field.value().contains("raw")) {
+    HobSpec hob;
     hob.bytes = ReadBytes(field.Fields({"raw"}).Required("raw"), kLargestHob);
     return hob;
+  }
+  if (field.value().is_object() && field.value().contains("processor_ratios")) {
+    return ProcessorRatiosHob(field.Fields({"processor_ratios"}).Required("processor_ratios"));
   }
   const JsonObject object = field.Fields({"type", "guid", "data"});
   const JsonField type = object.Required("type");
@@ -183,13 +221,7 @@ HobSpec ReadHob(const JsonField &field) {
     const std::vector<uint8_t> bytes = ReadBytes(*data, kLargestHob);
     body.insert(body.end(), bytes.begin(), bytes.end());
   }
-  body.resize((body.size() + 7) / 8 * 8, 0);
-  if (8 + body.size() > kLargestHob) field.Fail("the HOB is longer than " + std::to_string(kLargestHob) + " bytes");
-  AppendLittleEndian(hob.bytes, hobType, 2);
-  AppendLittleEndian(hob.bytes, 8 + body.size(), 2);
-  AppendLittleEndian(hob.bytes, 0, 4);
-  hob.bytes.insert(hob.bytes.end(), body.begin(), body.end());
-  return hob;
+  return LaidOutHob(field, hobType, std::move(body));
 }
 
 void ApplyPackageListSettings(const JsonField &field, std::vector<PackageListSpec> &lists) {
