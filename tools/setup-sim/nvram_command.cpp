@@ -31,14 +31,11 @@ std::u16string Name16(const std::string &name) {
 // The one variable of that name (and GUID, when given).
 sim::StoredVariable FindNamed(const sim::VariableStore &store, const NvramArguments &arguments) {
   const std::u16string name = Name16(arguments.name);
+  const std::optional<EFI_GUID> guid = sim::GuidFromText(arguments.guid);  // checked by RunNvramCommand
   std::vector<sim::StoredVariable> found;
   std::string guids;
   for (const sim::StoredVariable &variable : store.All()) {
-    if (variable.name != name) continue;
-    if (!arguments.guid.empty() && sim::GuidFromText(arguments.guid) &&
-        sim::GuidToText(variable.guid) != sim::GuidToText(*sim::GuidFromText(arguments.guid))) {
-      continue;
-    }
+    if (variable.name != name || (guid && sim::GuidToText(variable.guid) != sim::GuidToText(*guid))) continue;
     guids += (guids.empty() ? "" : ", ") + sim::GuidToText(variable.guid);
     found.push_back(variable);
   }
