@@ -5,7 +5,6 @@
 
 #include <array>
 #include <cstdint>
-#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -38,7 +37,7 @@ struct BootOptions {
   // A module already loaded, to boot instead of a fresh copy: its writable data
   // is put back as its load left it first (DriverModule::ResetState).
   DriverModule *loadedModule = nullptr;
-  std::optional<ServiceFault> fault;
+  std::vector<ServiceFault> faults;  // each named call fails
 };
 
 struct StringRecord {
@@ -59,6 +58,15 @@ struct EventRecord {
   std::vector<std::pair<std::string, uint64_t>> values;  // named numeric fields for JSON
 };
 
+// What one form callback of BootOptions::callbacks did: whether it reached the
+// driver, and how many strings, variable writes and further events followed.
+struct CallbackOutcome {
+  uint16_t formClass = 0;
+  uint16_t key = 0;
+  bool reached = false;
+  size_t effects = 0;
+};
+
 struct BootReport {
   EFI_STATUS entryStatus = 0;
   std::vector<StringRecord> strings;  // every SetString call the string service accepted, in order
@@ -72,6 +80,7 @@ struct BootReport {
   // The driver's accesses to the board's attached devices and PCI configuration
   // space (sim/hardware_trace.h), in order; not part of setup-sim's reports.
   std::vector<HardwareAccess> hardwareTrace;
+  std::vector<CallbackOutcome> callbacks;  // one per BootOptions::callbacks entry, in order
 };
 
 // Runs one boot of the driver against profile, with store as the NVRAM (volatile

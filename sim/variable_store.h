@@ -35,21 +35,38 @@ class VariableStore {
   const StoredVariable *Find(const std::u16string &name, const EFI_GUID &guid) const;
   std::vector<StoredVariable> All() const;  // sorted by GUID text, then name
   void Put(const StoredVariable &variable); // unconditional, for profiles and tests
+  // A store of these variables, as if each were Put in order, in n log n time
+  // (Put searches the store, so putting many one by one takes the square).
+  static VariableStore WithVariables(std::vector<StoredVariable> variables);
 
   void DropVolatile();  // a power cycle: only non-volatile variables survive
   const NvramCounters &Counters() const { return counters_; }
 
   // The file holds the non-volatile variables. Load throws std::runtime_error
-  // naming the file and the fault; Save writes a new file, flushes it and renames
-  // it over the old one, so a crash leaves either the old or the new store.
+  // naming the file and the fault (only a regular file of at most 64 MiB is
+  // read). Save writes a new file beside the one the path leads to (through
+  // symbolic links), flushes it and renames it over the old one, so a crash
+  // leaves either the old or the new store; the file keeps its mode and the
+  // notes (fields of its own) it was loaded with.
   static VariableStore Load(const std::string &path);
   // The same checks on a file's text already read; path names it in messages.
   static VariableStore Parse(const std::string &text, const std::string &path);
   void Save(const std::string &path) const;
+  // Throws what Save would for a file it may not replace: a read-only file, a
+  // directory or device, a missing or read-only folder.
+  static void CheckSavable(const std::string &path);
+  // The board whose boot last saved the file ("" when unknown); kept in the file.
+  const std::string &Board() const { return board_; }
+  void SetBoard(const std::string &board) { board_ = board; }
 
  private:
   std::vector<StoredVariable> variables_;
   NvramCounters counters_;
+  std::string board_;
+  // Fields of the file and of its variable entries that the store does not
+  // read, as JSON object text, so that a save keeps them.
+  std::string fileNotes_;
+  std::map<std::pair<std::string, std::u16string>, std::string> variableNotes_;  // by (GUID text, name)
 };
 
 }  // namespace sim

@@ -24,7 +24,7 @@ BootReport RunBoot(const BoardProfile &profile, VariableStore &store, const Boot
   }
   const DriverModule &module = options.loadedModule != nullptr ? *options.loadedModule : *freshModule;
   Machine machine(profile, store);
-  machine.Faults().Arm(options.fault);
+  machine.Faults().Arm(options.faults);
   std::unique_ptr<HardwareModel> hardware = BuildBoardHardware(profile, machine.Log());
   ActiveHardware boundHardware(*hardware);
 
@@ -34,7 +34,16 @@ BootReport RunBoot(const BoardProfile &profile, VariableStore &store, const Boot
   if (EfiError(report.entryStatus)) machine.UnloadImage();
   if (options.trigger) machine.InstallPublishTrigger();
   machine.InstallBoardProtocols(Install::AfterPublishing);
-  for (const auto &[formClass, key] : options.callbacks) machine.CallFormCallback(formClass, key);
+  for (const auto &[formClass, key] : options.callbacks) {
+    const size_t strings = machine.Hii().Strings().size(), events = machine.Log().Events().size(),
+                 writes = machine.VariableWrites().size();
+    machine.CallFormCallback(formClass, key);
+    const std::vector<EventRecord> &log = machine.Log().Events();
+    const bool reached = log.size() > events && log[events].kind == "form-callback";
+    report.callbacks.push_back({formClass, key, reached,
+                                machine.Hii().Strings().size() - strings + machine.VariableWrites().size() - writes +
+                                    (log.size() - events - (reached ? 1 : 0))});
+  }
 
   report.strings = machine.Hii().Strings();
   report.events = machine.Log().Events();

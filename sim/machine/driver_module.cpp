@@ -1,10 +1,14 @@
 #include "sim/machine/driver_module.h"
 
 #include <dlfcn.h>
+#include <fcntl.h>
 #include <link.h>
+#include <sys/mman.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <stdexcept>
 #include <system_error>
@@ -17,28 +21,41 @@ namespace {
   throw std::runtime_error("driver module " + path + ": " + fault);
 }
 
-// A new, uniquely named copy of the module in the temporary folder.
-std::string CopyModule(const std::string &path) {
-  std::string copy = (std::filesystem::temp_directory_path() / "setup-driver-XXXXXX.so").string();
-  int fd = ::mkstemps(copy.data(), 3);
-  if (fd < 0) Fail(path, "cannot create a private copy");
-  ::close(fd);
-  std::error_code error;
-  std::filesystem::copy_file(path, copy, std::filesystem::copy_options::overwrite_existing, error);
-  if (error) {
-    std::filesystem::remove(copy);
-    Fail(path, "cannot copy: " + error.message());
+// A private copy of the module in an anonymous memory file: nothing in the file
+// system to clean up, so no copy outlives the process, however it ends. The
+// descriptor stays open while the copy is loaded; its /proc path names it.
+int CopyModule(const std::string &path) {
+  const int fd = ::memfd_create("setup-driver.so", MFD_CLOEXEC);
+  if (fd < 0) Fail(path, std::string("cannot create a private copy: ") + std::strerror(errno));
+  const int source = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (source < 0) {
+    const int error = errno;
+    ::close(fd);
+    Fail(path, std::string("cannot copy: ") + std::strerror(error));
   }
-  return copy;
+  char buffer[1 << 16];
+  ssize_t n = 0;
+  while ((n = ::read(source, buffer, sizeof buffer)) != 0) {
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0 || ::write(fd, buffer, static_cast<size_t>(n)) != n) {
+      const int error = n < 0 ? errno : EIO;
+      ::close(source);
+      ::close(fd);
+      Fail(path, std::string("cannot copy: ") + std::strerror(error));
+    }
+  }
+  ::close(source);
+  return fd;
 }
 
 }  // namespace
 
-DriverModule::DriverModule(const std::string &path) : copy_(CopyModule(path)) {
+DriverModule::DriverModule(const std::string &path)
+    : copyFd_(CopyModule(path)), copy_("/proc/self/fd/" + std::to_string(copyFd_)) {
   handle_ = ::dlopen(copy_.c_str(), RTLD_NOW | RTLD_LOCAL);
   if (handle_ == nullptr) {
     const std::string reason = ::dlerror();
-    std::filesystem::remove(copy_);
+    ::close(copyFd_);
     Fail(path, "cannot load: " + reason);
   }
   entry_ = reinterpret_cast<EFI_IMAGE_ENTRY_POINT>(::dlsym(handle_, "SetupDriverEntry"));
@@ -49,15 +66,14 @@ DriverModule::DriverModule(const std::string &path) : copy_(CopyModule(path)) {
     data_ = std::make_unique<ModuleData>(copy_, map->l_addr);
   } catch (...) {
     ::dlclose(handle_);
-    std::filesystem::remove(copy_);
+    ::close(copyFd_);
     throw;
   }
 }
 
 DriverModule::~DriverModule() {
   ::dlclose(handle_);
-  std::error_code ignored;
-  std::filesystem::remove(copy_, ignored);
+  ::close(copyFd_);
 }
 
 std::string DriverModule::DefaultPath() {

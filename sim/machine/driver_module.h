@@ -1,6 +1,7 @@
 // One load of the driver image. Each boot loads a private copy of the module
 // file, so module state starts fresh exactly as when the DXE dispatcher loads
-// the image; the copy is unloaded and deleted with this object.
+// the image. The copy lives in an anonymous memory file, unloaded and released
+// with this object, and never in the file system, so a killed run leaves none.
 #pragma once
 
 #include <memory>
@@ -30,7 +31,8 @@ class DriverModule {
   static std::string DefaultPath();
 
  private:
-  std::string copy_;
+  int copyFd_ = -1;
+  std::string copy_;  // the copy's /proc/self/fd path
   void *handle_ = nullptr;
   EFI_IMAGE_ENTRY_POINT entry_ = nullptr;
   std::unique_ptr<ModuleData> data_;

@@ -32,7 +32,9 @@ EFI_STATUS InjectedStatus(ServiceCall call) {
 
 bool ServiceFaults::Fails(ServiceCall call) {
   const uint64_t number = ++counts_[IndexOf(call)];
-  if (!fault_ || fault_->call != call || fault_->number != number) return false;
+  bool armed = false;
+  for (const ServiceFault &fault : faults_) armed = armed || (fault.call == call && fault.number == number);
+  if (!armed) return false;
   log_.Record("fault-injected",
               std::string(kKinds[IndexOf(call)].service) + " call " + std::to_string(number) + " fails",
               {{"number", number}, {"status", InjectedStatus(call)}});

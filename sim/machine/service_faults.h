@@ -4,6 +4,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "sim/boot.h"
 #include "sim/machine/event_log.h"
@@ -21,14 +22,14 @@ class ServiceFaults {
  public:
   explicit ServiceFaults(EventLog &log) : log_(log) {}
 
-  void Arm(const std::optional<ServiceFault> &fault) { fault_ = fault; }
+  void Arm(const std::vector<ServiceFault> &faults) { faults_ = faults; }
   // Counts one call; true (and a "fault-injected" event) when it must fail.
   bool Fails(ServiceCall call);
   const ServiceCallCounts &Counts() const { return counts_; }
 
  private:
   EventLog &log_;
-  std::optional<ServiceFault> fault_;
+  std::vector<ServiceFault> faults_;
   ServiceCallCounts counts_{};
 };
 

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <map>
 
 #include "sim/machine/guid_text.h"
 
@@ -113,6 +114,20 @@ void VariableStore::Put(const StoredVariable &variable) {
     }
   }
   variables_.push_back(variable);
+}
+
+VariableStore VariableStore::WithVariables(std::vector<StoredVariable> variables) {
+  VariableStore store;
+  std::map<std::pair<std::string, std::u16string>, size_t> index;
+  for (StoredVariable &variable : variables) {
+    const auto [at, added] = index.emplace(std::make_pair(GuidToText(variable.guid), variable.name), store.variables_.size());
+    if (added) {
+      store.variables_.push_back(std::move(variable));
+    } else {
+      store.variables_[at->second] = std::move(variable);
+    }
+  }
+  return store;
 }
 
 void VariableStore::DropVolatile() {

@@ -24,4 +24,10 @@ std::vector<std::string> BuiltinBoardNames() {
   return names;
 }
 
+bool LooksLikeProfilePath(std::string_view text) {
+  constexpr std::string_view kSuffix = ".json";
+  return text.find('/') != std::string_view::npos ||
+         (text.size() >= kSuffix.size() && text.substr(text.size() - kSuffix.size()) == kSuffix);
+}
+
 }  // namespace sim

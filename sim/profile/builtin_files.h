@@ -18,4 +18,9 @@ inline constexpr std::string_view kSetupFormsFile = "setup-forms";
 std::optional<std::string_view> BuiltinFileText(std::string_view name);
 std::vector<std::string> BuiltinBoardNames();  // sorted; without the package lists
 
+// Whether a board argument names a file rather than a built-in board: it holds
+// a '/' or ends in ".json". Such an argument is never taken for a built-in name,
+// and a built-in name is never shadowed by a file of that name.
+bool LooksLikeProfilePath(std::string_view text);
+
 }  // namespace sim

@@ -14,6 +14,10 @@ namespace {
 
 using nlohmann::json;
 
+// Far deeper than any profile needs; each level keeps its path for messages, so
+// without a cap a deeply nested document would cost memory with the square of its depth.
+constexpr size_t kDeepestNesting = 64;
+
 // Where the parser stands: the path of the object or array being read, so a
 // field given twice can be named.
 struct ParseFrame {
@@ -28,9 +32,61 @@ std::string ChildPath(const ParseFrame &frame) {
   return frame.array ? AppendPathIndex(frame.path, frame.index) : AppendPathKey(frame.path, frame.key);
 }
 
-void ElementDone(std::vector<ParseFrame> &frames) {
-  if (!frames.empty() && frames.back().array) ++frames.back().index;
-}
+// A first pass over the text that builds no document: it finds a field given
+// twice and nesting beyond the cap. (The library's callback parser, which could
+// do the same while building, searches the enclosing array at the end of every
+// object, which costs the square of a long array's length.)
+class FieldChecker : public nlohmann::json_sax<json> {
+ public:
+  explicit FieldChecker(const std::string &source) : source_(source) {}
+
+  bool null() override { return Value(); }
+  bool boolean(bool) override { return Value(); }
+  bool number_integer(number_integer_t) override { return Value(); }
+  bool number_unsigned(number_unsigned_t) override { return Value(); }
+  bool number_float(number_float_t, const string_t &) override { return Value(); }
+  bool string(string_t &) override { return Value(); }
+  bool binary(binary_t &) override { return Value(); }
+  bool start_object(std::size_t) override { return Start(false); }
+  bool start_array(std::size_t) override { return Start(true); }
+  bool end_object() override { return End(); }
+  bool end_array() override { return End(); }
+  bool key(string_t &key) override {
+    ParseFrame &frame = frames_.back();
+    frame.key = key;
+    if (!frame.keys.insert(frame.key).second) {
+      throw std::runtime_error(source_ + ": " + ChildPath(frame) + ": field given twice");
+    }
+    return true;
+  }
+  bool parse_error(std::size_t, const std::string &, const nlohmann::detail::exception &error) override {
+    throw error;
+  }
+
+ private:
+  bool Start(bool array) {
+    if (frames_.size() >= kDeepestNesting) {
+      throw std::runtime_error(source_ + ": nested deeper than " + std::to_string(kDeepestNesting) +
+                               " objects and arrays");
+    }
+    ParseFrame frame;
+    frame.array = array;
+    frame.path = frames_.empty() ? std::string() : ChildPath(frames_.back());
+    frames_.push_back(std::move(frame));
+    return true;
+  }
+  bool End() {
+    frames_.pop_back();
+    return Value();
+  }
+  bool Value() {
+    if (!frames_.empty() && frames_.back().array) ++frames_.back().index;
+    return true;
+  }
+
+  const std::string &source_;
+  std::vector<ParseFrame> frames_;
+};
 
 std::string Hex(uint64_t value) {
   char text[24];
@@ -56,38 +112,10 @@ std::string Quote(const json &value) {
 }  // namespace
 
 json ParseProfileJson(const std::string &text, const std::string &source) {
-  std::vector<ParseFrame> frames;
-  const json::parser_callback_t track = [&](int, json::parse_event_t event, json &parsed) {
-    switch (event) {
-      case json::parse_event_t::object_start:
-      case json::parse_event_t::array_start: {
-        ParseFrame frame;
-        frame.array = event == json::parse_event_t::array_start;
-        frame.path = frames.empty() ? std::string() : ChildPath(frames.back());
-        frames.push_back(std::move(frame));
-        break;
-      }
-      case json::parse_event_t::key: {
-        ParseFrame &frame = frames.back();
-        frame.key = parsed.get<std::string>();
-        if (!frame.keys.insert(frame.key).second) {
-          throw std::runtime_error(source + ": " + ChildPath(frame) + ": field given twice");
-        }
-        break;
-      }
-      case json::parse_event_t::object_end:
-      case json::parse_event_t::array_end:
-        frames.pop_back();
-        ElementDone(frames);
-        break;
-      case json::parse_event_t::value:
-        ElementDone(frames);
-        break;
-    }
-    return true;
-  };
   try {
-    return json::parse(text, track);
+    FieldChecker checker(source);
+    json::sax_parse(text, &checker);
+    return json::parse(text);
   } catch (const json::exception &error) {
     // A syntax error or a number too large for any field. Drop the library's
     // "[json.exception.parse_error.101] parse error at " prefix, or its tag alone.

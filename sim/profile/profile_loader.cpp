@@ -1,9 +1,15 @@
 #include "sim/profile/profile_loader.h"
 
-#include <cstring>
-#include <limits>
-#include <stdexcept>
+#include <sys/stat.h>
 
+#include <limits>
+#include <optional>
+#include <set>
+#include <stdexcept>
+#include <utility>
+
+#include "sim/machine/guid_text.h"
+#include "sim/machine/user_file.h"
 #include "sim/profile/builtin_files.h"
 #include "sim/profile/byte_layout.h"
 #include "sim/profile/install_field.h"
@@ -31,17 +37,49 @@ std::string BuiltinBoardList() {
   return names;
 }
 
-// A document with "extends" is the named built-in board with the document's
-// fields merged over it (RFC 7396: objects merge, other values replace, null removes).
-json ResolveExtends(json document, const std::string &source, int depth) {
-  if (!document.is_object() || !document.contains("extends")) return document;
-  const JsonField field(document["extends"], source, "extends");
+// A profile file is read whole; no board needs anything near this size.
+constexpr size_t kLargestProfileFile = 16u << 20;
+
+// Where a document came from: the name messages use, and for a file the folder
+// its "extends" paths are relative to (none for a built-in board).
+struct ProfileOrigin {
+  std::string source;
+  std::optional<std::string> folder;
+};
+
+std::string FolderOf(const std::string &path) {
+  const size_t slash = path.rfind('/');
+  return slash == std::string::npos ? "." : path.substr(0, slash + 1);
+}
+
+// The document "extends" names: a built-in board, or (from a file) another
+// profile file, relative to the extending file's folder.
+std::pair<json, ProfileOrigin> ReadExtended(const JsonField &field, const ProfileOrigin &origin) {
   const std::string name = field.String();
-  const std::optional<std::string_view> text = BuiltinFileText(name);
-  if (!text || name == kPackageListsFile) field.Expected("the name of a built-in board (" + BuiltinBoardList() + ")");
+  const std::optional<std::string_view> builtin = BuiltinFileText(name);
+  if (builtin && name != kPackageListsFile && !LooksLikeProfilePath(name)) {
+    const ProfileOrigin base{name + ".json", std::nullopt};
+    return {ParseProfileJson(std::string(*builtin), base.source), base};
+  }
+  const std::string path = !origin.folder || name.empty() || name[0] == '/' ? name : *origin.folder + name;
+  struct stat status {};
+  if (!origin.folder || (!LooksLikeProfilePath(name) && ::stat(path.c_str(), &status) != 0)) {
+    field.Expected("the name of a built-in board (" + BuiltinBoardList() + ")" +
+                   (origin.folder ? " or of a profile file" : ""));
+  }
+  const ProfileOrigin base{path, FolderOf(path)};
+  const std::string text = ReadUserFile(path, kLargestProfileFile, origin.source + ": extends: " + path + ": ");
+  return {ParseProfileJson(text, base.source), base};
+}
+
+// A document with "extends" is the named board with the document's fields
+// merged over it (RFC 7396: objects merge, other values replace, null removes).
+json ResolveExtends(json document, const ProfileOrigin &origin, int depth) {
+  if (!document.is_object() || !document.contains("extends")) return document;
+  const JsonField field(document["extends"], origin.source, "extends");
   if (depth >= kDeepestExtends) field.Fail("boards extend each other too deeply");
-  const std::string baseSource = name + ".json";
-  json merged = ResolveExtends(ParseProfileJson(std::string(*text), baseSource), baseSource, depth + 1);
+  auto [base, baseOrigin] = ReadExtended(field, origin);
+  json merged = ResolveExtends(std::move(base), baseOrigin, depth + 1);
   merged.erase("name");
   document.erase("extends");
   merged.merge_patch(document);
@@ -95,6 +133,7 @@ BoardProtocolsSpec ReadProtocols(const JsonField &field) {
 
 std::vector<VariableSpec> ReadVariables(const JsonField &field) {
   std::vector<VariableSpec> variables;
+  std::set<std::pair<std::string, std::u16string>> seen;  // a search per variable would take the square
   for (const JsonField &element : field.Elements()) {
     const JsonObject object = element.Fields({"name", "guid", "attributes", "data"});
     VariableSpec variable;
@@ -112,10 +151,8 @@ std::vector<VariableSpec> ReadVariables(const JsonField &field) {
     const JsonField data = object.Required("data");
     variable.data = ReadBytes(data, kLargestVariable);
     if (variable.data.empty()) data.Fail("a variable holds at least one byte");
-    for (const VariableSpec &other : variables) {
-      if (other.name == variable.name && std::memcmp(&other.guid, &variable.guid, sizeof(EFI_GUID)) == 0) {
-        element.Fail("a second variable with the same name and GUID");
-      }
+    if (!seen.emplace(GuidToText(variable.guid), variable.name).second) {
+      element.Fail("a second variable with the same name and GUID");
     }
     variables.push_back(std::move(variable));
   }
@@ -126,13 +163,51 @@ void AppendLittleEndian(std::vector<uint8_t> &bytes, uint64_t value, size_t widt
   for (size_t i = 0; i < width; ++i) bytes.push_back(static_cast<uint8_t>(value >> (8 * i)));
 }
 
-// {"raw": "hex"} as given, or a header (type, length, reserved), the name GUID
-// of a GUID-extension HOB, and the data padded to a multiple of 8 bytes.
-HobSpec ReadHob(const JsonField &field) {
+// A header (type, length, reserved) and body padded to a multiple of 8 bytes.
+HobSpec LaidOutHob(const JsonField &field, uint16_t hobType, std::vector<uint8_t> body) {
+  body.resize((body.size() + 7) / 8 * 8, 0);
+  if (8 + body.size() > kLargestHob) field.Fail("the HOB is longer than " + std::to_string(kLargestHob) + " bytes");
   HobSpec hob;
+  AppendLittleEndian(hob.bytes, hobType, 2);
+  AppendLittleEndian(hob.bytes, 8 + body.size(), 2);
+  AppendLittleEndian(hob.bytes, 0, 4);
+  hob.bytes.insert(hob.bytes.end(), body.begin(), body.end());
+  return hob;
+}
+
+// The processor platform-information HOB of a board's processor firmware, by
+// its short form {"count": 32, "ratio": 26, "min_ratio": 12}: per logical
+// processor n, the two ratio bytes at data offsets 79 + 31n and 80 + 31n, the
+// rest zero, as the processor pages read it.
+HobSpec ProcessorRatiosHob(const JsonField &field) {
+  constexpr char kPlatformInfoGuid[] = "2E547CB5-40F8-4F3E-8AF4-1952AAD55A0C";
+  constexpr size_t kFirstRatio = 79, kProcessorStride = 31, kHeaders = 8 + sizeof(EFI_GUID);
+  constexpr uint64_t kMostProcessors = (kLargestHob - kHeaders - kFirstRatio) / kProcessorStride;
+  const JsonObject object = field.Fields({"count", "ratio", "min_ratio"});
+  const auto count = static_cast<size_t>(object.Required("count").Unsigned(kMostProcessors, 1));
+  const auto ratio = static_cast<uint8_t>(object.Required("ratio").Unsigned(UINT8_MAX));
+  const auto minRatio = static_cast<uint8_t>(object.Required("min_ratio").Unsigned(UINT8_MAX));
+  const EFI_GUID guid = *GuidFromText(kPlatformInfoGuid);
+  const auto *guidBytes = reinterpret_cast<const uint8_t *>(&guid);
+  std::vector<uint8_t> body(guidBytes, guidBytes + sizeof guid);
+  body.resize(sizeof guid + kFirstRatio + kProcessorStride * count, 0);
+  for (size_t n = 0; n < count; ++n) {
+    body[sizeof guid + kFirstRatio + kProcessorStride * n] = ratio;
+    body[sizeof guid + kFirstRatio + kProcessorStride * n + 1] = minRatio;
+  }
+  return LaidOutHob(field, kGuidExtensionHob, std::move(body));
+}
+
+// {"raw": "hex"} as given, {"processor_ratios": {...}} (above), or a type, the
+// name GUID of a GUID-extension HOB and the data, laid out whole.
+HobSpec ReadHob(const JsonField &field) {
   if (field.value().is_object() && field.value().contains("raw")) {
+    HobSpec hob;
     hob.bytes = ReadBytes(field.Fields({"raw"}).Required("raw"), kLargestHob);
     return hob;
+  }
+  if (field.value().is_object() && field.value().contains("processor_ratios")) {
+    return ProcessorRatiosHob(field.Fields({"processor_ratios"}).Required("processor_ratios"));
   }
   const JsonObject object = field.Fields({"type", "guid", "data"});
   const JsonField type = object.Required("type");
@@ -150,13 +225,7 @@ HobSpec ReadHob(const JsonField &field) {
     const std::vector<uint8_t> bytes = ReadBytes(*data, kLargestHob);
     body.insert(body.end(), bytes.begin(), bytes.end());
   }
-  body.resize((body.size() + 7) / 8 * 8, 0);
-  if (8 + body.size() > kLargestHob) field.Fail("the HOB is longer than " + std::to_string(kLargestHob) + " bytes");
-  AppendLittleEndian(hob.bytes, hobType, 2);
-  AppendLittleEndian(hob.bytes, 8 + body.size(), 2);
-  AppendLittleEndian(hob.bytes, 0, 4);
-  hob.bytes.insert(hob.bytes.end(), body.begin(), body.end());
-  return hob;
+  return LaidOutHob(field, hobType, std::move(body));
 }
 
 void ApplyPackageListSettings(const JsonField &field, std::vector<PackageListSpec> &lists) {
@@ -261,8 +330,9 @@ HardwareSpec ReadHardware(const JsonField &field) {
 
 }  // namespace
 
-BoardProfile LoadBoardProfile(const std::string &text, const std::string &sourceName) {
-  const json document = ResolveExtends(ParseProfileJson(text, sourceName), sourceName, 0);
+namespace {
+
+BoardProfile ReadProfile(const json &document, const std::string &sourceName) {
   const JsonField root(document, sourceName, "");
   const JsonObject object = root.Fields(
       {"name", "firmware", "protocols", "variables", "hobs", "package_lists", "memory_map", "hardware",
@@ -288,12 +358,33 @@ BoardProfile LoadBoardProfile(const std::string &text, const std::string &source
   return profile;
 }
 
-BoardProfile LoadBuiltinBoard(const std::string &name) {
+}  // namespace
+
+json EffectiveProfileJson(const std::string &text, const std::string &sourceName) {
+  return ResolveExtends(ParseProfileJson(text, sourceName), {sourceName, std::nullopt}, 0);
+}
+
+json EffectiveProfileFileJson(const std::string &path) {
+  const std::string text = ReadUserFile(path, kLargestProfileFile, path + ": cannot read the board profile: ");
+  return ResolveExtends(ParseProfileJson(text, path), {path, FolderOf(path)}, 0);
+}
+
+json EffectiveBuiltinBoardJson(const std::string &name) {
   const std::optional<std::string_view> text = BuiltinFileText(name);
   if (!text || name == kPackageListsFile) {
     throw std::runtime_error("no built-in board named \"" + name + "\" (built in: " + BuiltinBoardList() + ")");
   }
-  return LoadBoardProfile(std::string(*text), name + ".json");
+  return EffectiveProfileJson(std::string(*text), name + ".json");
+}
+
+BoardProfile LoadBoardProfile(const std::string &text, const std::string &sourceName) {
+  return ReadProfile(EffectiveProfileJson(text, sourceName), sourceName);
+}
+
+BoardProfile LoadBoardProfileFile(const std::string &path) { return ReadProfile(EffectiveProfileFileJson(path), path); }
+
+BoardProfile LoadBuiltinBoard(const std::string &name) {
+  return ReadProfile(EffectiveBuiltinBoardJson(name), name + ".json");
 }
 
 }  // namespace sim

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include <nlohmann/json.hpp>
+
 #include "sim/board_profile.h"
 
 namespace sim {
@@ -16,8 +18,19 @@ namespace sim {
 // profile's per-class settings applied.
 BoardProfile LoadBoardProfile(const std::string &text, const std::string &sourceName);
 
+// A profile file (a regular file of at most 16 MiB; messages name it by path).
+// Its "extends" may name a built-in board or another profile file, a relative
+// path being relative to the extending file's folder.
+BoardProfile LoadBoardProfileFile(const std::string &path);
+
 // A profile built into the simulator, by base name ("reference" for boards/reference.json).
 BoardProfile LoadBuiltinBoard(const std::string &name);
+
+// The same documents with every "extends" resolved: the one profile the loader
+// reads, as JSON (for --print-profile).
+nlohmann::json EffectiveProfileJson(const std::string &text, const std::string &sourceName);
+nlohmann::json EffectiveProfileFileJson(const std::string &path);
+nlohmann::json EffectiveBuiltinBoardJson(const std::string &name);
 
 std::vector<PackageListSpec> LoadPackageLists(const std::string &text, const std::string &sourceName);
 

@@ -202,7 +202,7 @@ TEST_P(FaultInjection, EveryFailingCallLeavesASoundBootAndWholeVariables) {
     SCOPED_TRACE(std::string("--fail ") + ServiceCallName(call) + ":" + std::to_string(number));
     VariableStore store = start;
     BootOptions options = scenario.options;
-    options.fault = ServiceFault{call, number};
+    options.faults = {ServiceFault{call, number}};
     const BootReport report = Boot(store, options);
     EXPECT_EQ(UnsoundBoot(report), "");
     size_t injected = 0;

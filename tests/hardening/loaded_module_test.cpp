@@ -34,7 +34,7 @@ TEST(LoadedModule, BootsAsAFreshLoadDoes) {
   boots[2].trigger = true;
   boots[2].callbacks = EveryFormCallback();
   boots[3].trigger = true;
-  boots[3].fault = ServiceFault{ServiceCall::ProtocolMember, 2};
+  boots[3].faults = {ServiceFault{ServiceCall::ProtocolMember, 2}};
   boots[4].trigger = true;
   boots[4].callbacks = EveryFormCallback();
 

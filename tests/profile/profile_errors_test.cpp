@@ -123,6 +123,32 @@ TEST(ProfileErrors, NameTheSourceAndThePathOnOneLine) {
   }
 }
 
+// Deep nesting is refused at once: each level keeps its path for messages, so
+// without a cap memory would grow with the square of the depth.
+TEST(ProfileErrors, NestingIsCappedAtSixtyFourLevels) {
+  const struct {
+    size_t depth;
+    bool accepted;
+  } cases[] = {{62, true}, {65, false}, {5000, false}};
+  for (const auto &test : cases) {
+    SCOPED_TRACE(test.depth);
+    // {"name": "deep", "x": [[...[]...]]}: the object is one level, the arrays the rest.
+    const std::string text =
+        R"({"name": "deep", "x": )" + std::string(test.depth - 1, '[') + std::string(test.depth - 1, ']') + "}";
+    std::string message;
+    try {
+      LoadBoardProfile(text, "deep.json");
+    } catch (const std::runtime_error &error) {
+      message = error.what();
+    }
+    if (test.accepted) {
+      EXPECT_EQ(message.find("nested"), std::string::npos) << message;
+    } else {
+      EXPECT_EQ(message, "deep.json: nested deeper than 64 objects and arrays");
+    }
+  }
+}
+
 TEST(ProfileErrors, PackageListFileFaultsNameTheirPath) {
   const struct {
     const char *lists;

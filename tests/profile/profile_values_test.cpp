@@ -84,6 +84,34 @@ TEST(ProfileValues, HobsAreLaidOutWhole) {
   }
 }
 
+// The short form lays out the same HOB the reference board spells out byte by byte.
+TEST(ProfileValues, ProcessorRatiosShortFormIsThePlatformInformationHob) {
+  const BoardProfile reference = LoadBuiltinBoard("reference");
+  const BoardProfile shortForm =
+      Load(R"({"hobs": [{"processor_ratios": {"count": 32, "ratio": 26, "min_ratio": "0x0C"}}]})");
+  ASSERT_EQ(shortForm.hobs.size(), 1u);
+  EXPECT_EQ(shortForm.hobs[0].bytes, reference.hobs[0].bytes);
+
+  const struct {
+    const char *hob;
+    const char *message;
+  } faults[] = {
+      {R"({"processor_ratios": {"count": 0, "ratio": 1, "min_ratio": 1}})", "hobs[0].processor_ratios.count"},
+      {R"({"processor_ratios": {"count": 2111, "ratio": 1, "min_ratio": 1}})", "expected an integer 1..2110"},
+      {R"({"processor_ratios": {"count": 2, "ratio": 1}})", "missing field min_ratio"},
+      {R"({"processor_ratios": {"count": 2, "ratio": 1, "min_ratio": 1}, "type": 4})", "unknown field"},
+  };
+  for (const auto &fault : faults) {
+    SCOPED_TRACE(fault.hob);
+    try {
+      Load(std::string(R"({"hobs": [)") + fault.hob + "]}");
+      ADD_FAILURE() << "no error";
+    } catch (const std::runtime_error &error) {
+      EXPECT_NE(std::string(error.what()).find(fault.message), std::string::npos) << error.what();
+    }
+  }
+}
+
 TEST(ProfileValues, ProtocolTimingsAndRegisters) {
   const BoardProfile profile = Load(R"({"protocols": {"framework_hii": "never", "string_service": "after-publishing",
       "board_registers": {"0x8310": "0xAB", "33560": 5}}})");

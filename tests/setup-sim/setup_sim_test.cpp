@@ -1,6 +1,7 @@
 // Runs the built setup-sim as a user would: exit status, one-line messages,
 // NVRAM files across boots, and the JSON report.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -46,8 +47,9 @@ class SetupSim : public ::testing::Test {
 
   fs::path Path(const std::string &name) const { return dir_ / name; }
 
+  // Runs in the test's directory; a run that would hang is stopped after a minute.
   Outcome Sim(const std::vector<std::string> &arguments) const {
-    std::string command = "'" SETUP_SIM_PATH "'";
+    std::string command = "cd '" + dir_.string() + "' && timeout 60 '" SETUP_SIM_PATH "'";
     for (const std::string &argument : arguments) command += " '" + argument + "'";
     command += " >'" + Path("out").string() + "' 2>'" + Path("err").string() + "'";
     Outcome run;
@@ -101,6 +103,11 @@ TEST_F(SetupSim, BadArgumentsFailWithOneLine) {
       {{"--fail", "get-variable"}, "KIND:N"},
       {{"--fail", "open-file:1"}, "open-file:1"},
       {{"--fail", "set-variable:0"}, "set-variable:0"},
+      {{"--board", ""}, "--board: the value is empty"},
+      {{"--nvram", ""}, "--nvram: the value is empty"},
+      {{"--board", "reference", "--board", "qemu-q35"}, "--board given 2 times; give it once"},
+      {{"--nvram", "a", "--nvram", "b"}, "--nvram given 2 times; give it once"},
+      {{"--no-save"}, "--no-save: there is no --nvram file"},
   };
   for (const auto &test : cases) {
     SCOPED_TRACE(test.arguments[0]);
@@ -133,6 +140,170 @@ TEST_F(SetupSim, BadNvramFileFailsAndIsLeftAlone) {
     ExpectOneLineFailure(Sim({"--nvram", Path("board.nvram").string()}), 1, "board.nvram");
     EXPECT_EQ(ReadFile(Path("board.nvram")), content);
   }
+}
+
+// Every read failure names the file and its true cause; nothing is read without limit or waits.
+TEST_F(SetupSim, ReadFailuresSayWhatIsTrue) {
+  WriteFile(Path("empty.json"), "");
+  fs::create_directories(Path("folder.nvram"));
+  ASSERT_EQ(::mkfifo(Path("fifo.nvram").c_str(), 0600), 0);
+  const struct {
+    std::vector<std::string> arguments;
+    std::string message;
+  } cases[] = {
+      {{"--board", dir_.string()}, dir_.string() + ": cannot read the board profile: is a directory"},
+      {{"--board", "empty.json"}, "empty.json: cannot read the board profile: is empty"},
+      {{"--board", "/dev/null"}, "/dev/null: cannot read the board profile: is not a regular file"},
+      {{"--board", "no-such-board"}, "no-such-board: cannot read the board profile: no such file, and no built-in"},
+      {{"--nvram", "folder.nvram"}, "NVRAM file folder.nvram: is a directory"},
+      {{"--nvram", "/dev/zero"}, "NVRAM file /dev/zero: is not a regular file"},
+      {{"--nvram", "fifo.nvram"}, "NVRAM file fifo.nvram: is not a regular file"},
+      {{"--nvram", "no-folder/board.nvram"}, "NVRAM file no-folder/board.nvram: the folder no-folder does not exist"},
+  };
+  for (const auto &test : cases) {
+    SCOPED_TRACE(test.arguments[1]);
+    ExpectOneLineFailure(Sim(test.arguments), 1, "setup-sim: " + test.message);
+  }
+}
+
+// A folder or file named like a built-in board does not silently replace it.
+TEST_F(SetupSim, BuiltinBoardIsNeverShadowedSilently) {
+  fs::create_directories(Path("reference"));
+  const Outcome run = Sim({"--board", "reference"});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_NE(run.out.find("Board        reference (built in)"), std::string::npos) << run.out;
+  EXPECT_EQ(run.err, "setup-sim: warning: --board reference: the built-in board; the file ./reference is not read "
+                     "(write ./reference for the file)\n");
+}
+
+// --no-save replays a boot from a file and leaves it byte for byte as it was.
+TEST_F(SetupSim, NoSaveLeavesTheStoreUntouched) {
+  ASSERT_EQ(Sim({"--nvram", "board.nvram"}).status, 0);
+  const std::string saved = ReadFile(Path("board.nvram"));
+  for (int run = 0; run < 2; ++run) {
+    const Outcome later = Sim({"--nvram", "board.nvram", "--trigger", "--no-save"});
+    EXPECT_EQ(later.status, 0) << later.err;
+    EXPECT_NE(later.out.find("board.nvram (loaded, not saved: --no-save)"), std::string::npos) << later.out;
+    EXPECT_EQ(ReadFile(Path("board.nvram")), saved);
+  }
+}
+
+TEST_F(SetupSim, VersionNamesTheDriverModule) {
+  const Outcome run = Sim({"--version"});
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.out.rfind("setup-sim 1.", 0), 0u) << run.out;
+  EXPECT_NE(run.out.find("driver module "), std::string::npos) << run.out;
+}
+
+// Both reports say what ran: module, board, store, first or later boot, options.
+TEST_F(SetupSim, ReportsNameWhatRan) {
+  ASSERT_EQ(Sim({"--nvram", "board.nvram"}).status, 0);
+  const json later = SimJson({"--nvram", "board.nvram", "--trigger", "--fail", "get-variable:1", "--fail",
+                              "set-variable:2"});
+  EXPECT_EQ(later["schema_version"], 2);
+  EXPECT_EQ(later["board_source"], "built in");
+  EXPECT_EQ(later["nvram"], "board.nvram (loaded, saved after the boot)");
+  EXPECT_EQ(later["boot"], "later");
+  EXPECT_EQ(later["options"], json({"--trigger", "--fail get-variable:1", "--fail set-variable:2"}));
+  EXPECT_EQ(later["driver_module"]["fnv1a64"].get<std::string>().size(), 16u);
+  size_t injected = 0;
+  for (const json &event : later["events"]) injected += event["kind"] == "fault-injected";
+  EXPECT_EQ(injected, 2u) << "each --fail fails its own call";
+
+  const Outcome text = Sim({});
+  for (const char *line : {"Driver       ", "Board        reference (built in)", "NVRAM        fresh store, not saved",
+                           "Boot         first boot"}) {
+    EXPECT_NE(text.out.find(line), std::string::npos) << line;
+  }
+}
+
+// Host pointers would make every run differ; the reports mask them and show their texts.
+TEST_F(SetupSim, IdenticalRunsGiveIdenticalReports) {
+  for (const bool asJson : {false, true}) {
+    SCOPED_TRACE(asJson ? "json" : "text");
+    std::vector<std::string> arguments = {"--callback", "2:0x3B"};
+    if (asJson) arguments.push_back("--json");
+    const Outcome first = Sim(arguments), second = Sim(arguments);
+    EXPECT_EQ(first.out, second.out);
+    EXPECT_NE(first.out.find("pointer 1: Orvantic"), std::string::npos);
+  }
+}
+
+TEST_F(SetupSim, WarnsAboutCallbacksAndStoresThatMayNotBeMeant) {
+  ASSERT_EQ(Sim({"--nvram", "board.nvram"}).status, 0);
+  const struct {
+    std::vector<std::string> arguments;
+    std::string warning;  // empty: none
+  } cases[] = {
+      {{"--callback", "2:0x3B"}, ""},
+      {{"--callback", "2:0x9999"}, "--callback 2:0x9999: the driver changed nothing"},
+      {{"--callback", "4:0x1"}, "--callback 4:0x1: no published package list of class 4"},
+      {{"--nvram", "board.nvram", "--no-save", "--board", "qemu-q35"},
+       "NVRAM file board.nvram was last saved by a boot of board \"reference\"; this boot is of board \"qemu-q35\""},
+  };
+  for (const auto &test : cases) {
+    SCOPED_TRACE(test.arguments[1]);
+    const Outcome run = Sim(test.arguments);
+    EXPECT_EQ(run.status, 0) << run.err;
+    if (test.warning.empty()) {
+      EXPECT_EQ(run.err, "");
+    } else {
+      EXPECT_EQ(run.err.rfind("setup-sim: warning: " + test.warning, 0), 0u) << run.err;
+    }
+  }
+}
+
+// A profile may extend another file, relative to its own folder; --print-profile shows the result.
+TEST_F(SetupSim, ProfileExtendsAFileAndPrintsTheEffectiveProfile) {
+  fs::create_directories(Path("boards"));
+  WriteFile(Path("boards/base.json"), R"({"extends": "reference", "name": "base", "firmware": {"vendor": "Base"}})");
+  WriteFile(Path("boards/mine.json"), R"({"extends": "base.json", "name": "mine"})");
+  const json report = SimJson({"--board", "boards/mine.json"});
+  EXPECT_EQ(report["board"], "mine");
+  EXPECT_EQ(report["strings"]["1"]["24"], "Base");
+
+  const Outcome printed = Sim({"--board", "boards/mine.json", "--print-profile"});
+  ASSERT_EQ(printed.status, 0) << printed.err;
+  const json profile = json::parse(printed.out);
+  EXPECT_EQ(profile["name"], "mine");
+  EXPECT_EQ(profile["firmware"]["vendor"], "Base");
+  EXPECT_FALSE(profile.contains("extends"));
+  WriteFile(Path("printed.json"), printed.out);
+  EXPECT_EQ(SimJson({"--board", "printed.json"})["strings"], report["strings"]) << "the printed profile boots the same";
+}
+
+TEST_F(SetupSim, DiffNamesTheStringsAndVariablesThatChanged) {
+  WriteFile(Path("other.json"), R"({"extends": "reference", "firmware": {"vendor": "Other"}})");
+  WriteFile(Path("a.json"), Sim({"--json"}).out);
+  WriteFile(Path("b.json"), Sim({"--json", "--board", "other.json"}).out);
+  const Outcome same = Sim({"diff", "a.json", "a.json"});
+  EXPECT_EQ(same.status, 0) << same.err;
+  EXPECT_EQ(same.out, "no differences in strings, variables or entry status\n");
+  const Outcome changed = Sim({"diff", "a.json", "b.json"});
+  EXPECT_EQ(changed.status, 1) << changed.err;
+  EXPECT_NE(changed.out.find("~ string  Class 1 (Main)  24  Firmware Vendor\n    A: Orvantic\n    B: Other\n"),
+            std::string::npos)
+      << changed.out;
+  ExpectOneLineFailure(Sim({"diff", "a.json", "other.json"}), 2, "other.json: not a setup-sim --json report");
+  ExpectOneLineFailure(Sim({"diff", "a.json"}), 2, "diff: B is required");
+}
+
+TEST_F(SetupSim, NvramCommandsListShowSetAndDelete) {
+  ASSERT_EQ(Sim({"--nvram", "board.nvram"}).status, 0);
+  const std::string guid = "EC87D643-EBA4-4BB5-A1E5-3F3E36B20DA9";
+  EXPECT_EQ(Sim({"nvram", "set", "board.nvram", "Marker", "--guid", guid, "--data", "0102"}).status, 0);
+  const Outcome listed = Sim({"nvram", "list", "board.nvram"});
+  EXPECT_NE(listed.out.find("  Marker  " + guid + "  NV+BS+RT (0x7)  2 bytes\n"), std::string::npos) << listed.out;
+  const Outcome setup = Sim({"nvram", "show", "board.nvram", "Setup"});
+  EXPECT_NE(setup.out.find("  offset 394  1       set to 1 at every load\n"), std::string::npos) << setup.out;
+
+  EXPECT_EQ(Sim({"nvram", "delete", "board.nvram", "LastLangCodes"}).status, 0);
+  ExpectOneLineFailure(Sim({"nvram", "show", "board.nvram", "LastLangCodes"}), 1, "no variable LastLangCodes");
+  const json next = SimJson({"--nvram", "board.nvram"});
+  EXPECT_EQ(next["boot"], "first") << "without LastLangCodes the next boot is a first boot";
+  ASSERT_NE(FindVariable(next, "Marker"), nullptr);
+  EXPECT_EQ((*FindVariable(next, "Marker"))["data"], "0102");
+  ExpectOneLineFailure(Sim({"nvram", "set", "board.nvram", "Marker", "--data", "0g"}), 2, "expected hex bytes");
 }
 
 TEST_F(SetupSim, HelpExplainsItselfWithAnExample) {

@@ -2,12 +2,15 @@
 // installs and form callbacks, and what the report counts.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 
 #include "driver/platform/firmware_services.h"
 #include "machine_test_support.h"
 #include "sim/boot.h"
+#include "sim/machine/driver_module.h"
 #include "temp_folder.h"
 
 namespace sim {
@@ -131,6 +134,24 @@ TEST(BootTest, ModuleThatCannotBeLoadedFailsNamingIt) {
       EXPECT_NE(std::string(error.what()).find(c.path), std::string::npos) << error.what();
       EXPECT_NE(std::string(error.what()).find(c.fault), std::string::npos) << error.what();
     }
+  }
+}
+
+// The private copy lives in no folder, so a killed or crashed run leaves none behind.
+TEST(BootTest, LoadedModuleKeepsNoCopyInTheTemporaryFolder) {
+  TempFolder folder;
+  const char *const previous = std::getenv("TMPDIR");
+  const std::string kept = previous != nullptr ? previous : "";
+  ::setenv("TMPDIR", folder.Path().c_str(), 1);
+  {
+    const DriverModule module(FAKE_DRIVER_MODULE);
+    EXPECT_NE(module.Entry(), nullptr);
+    EXPECT_TRUE(std::filesystem::is_empty(folder.Path())) << "a copy in " << folder.Path();
+  }
+  if (previous != nullptr) {
+    ::setenv("TMPDIR", kept.c_str(), 1);
+  } else {
+    ::unsetenv("TMPDIR");
   }
 }
 

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstring>
@@ -218,7 +220,7 @@ TEST(VariableStoreTest, MalformedFilesFailNamingTheFileAndTheFault) {
     const char *fault;
   };
   const Case cases[] = {
-      {"empty", "", "empty file"},
+      {"empty", "", "is empty"},
       {"garbage", std::string("\x7f\x00\xff\xfe junk", 9), "not valid JSON"},
       {"cut short", head + good + R"("data": "0102")", "not valid JSON"},
       {"a list", "[]", "not an NVRAM file"},
@@ -259,7 +261,87 @@ TEST(VariableStoreTest, TruncatedSavedFileAndMissingFileFail) {
     WriteText(path, whole.substr(0, cut));
     EXPECT_NE(LoadFailure(path).find("not valid JSON"), std::string::npos);
   }
-  EXPECT_NE(LoadFailure(folder.File("absent.nvram")).find("cannot open"), std::string::npos);
+  EXPECT_NE(LoadFailure(folder.File("absent.nvram")).find("no such file"), std::string::npos);
+}
+
+// Only a regular file of bounded size is read: a device would fill memory, a
+// FIFO would wait for a writer forever, a directory is no store.
+TEST(VariableStoreTest, LoadRefusesWhatIsNotAStoreFile) {
+  TempFolder folder;
+  const std::string fifo = folder.File("fifo.nvram"), huge = folder.File("huge.nvram");
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  std::ofstream(huge) << "{";
+  std::filesystem::resize_file(huge, (64u << 20) + 1);  // sparse: costs no disk
+  const struct {
+    std::string path;
+    const char *fault;
+  } cases[] = {
+      {folder.Path().string(), "is a directory"},
+      {"/dev/zero", "is not a regular file (a device, FIFO or socket)"},
+      {fifo, "is not a regular file (a device, FIFO or socket)"},
+      {huge, "is larger than 67108864 bytes"},
+  };
+  for (const auto &c : cases) {
+    SCOPED_TRACE(c.path);
+    const std::string message = LoadFailure(c.path);
+    EXPECT_EQ(message, "NVRAM file " + c.path + ": " + c.fault);
+  }
+}
+
+// A save goes where the user keeps the store: through links to the target,
+// with the file's own mode and notes, and never over a read-only file.
+TEST(VariableStoreTest, SaveKeepsWhereAndHowTheUserKeepsTheStore) {
+  TempFolder folder;
+  const std::string real = folder.File("real.nvram");
+  const std::string notes = R"({"format": "setup-sim nvram", "version": 1, "note": "rack 4",
+      "variables": [{"name": "Var", "guid": "EC87D643-EBA4-4BB5-A1E5-3F3E36B20DA9", "attributes": 7, "data": "01",
+                     "why": "kept"}]})";
+  struct Case {
+    const char *what;
+    std::string through;  // the path the save is given
+    mode_t mode;
+  };
+  ASSERT_EQ(::symlink("real.nvram", folder.File("link.nvram").c_str()), 0);
+  ASSERT_EQ(::symlink(folder.File("link.nvram").c_str(), folder.File("chain.nvram").c_str()), 0);
+  const Case cases[] = {
+      {"the file itself", real, 0644},
+      {"a relative link", folder.File("link.nvram"), 0640},
+      {"a link to a link", folder.File("chain.nvram"), 0600},
+  };
+  for (const Case &c : cases) {
+    SCOPED_TRACE(c.what);
+    WriteText(real, notes);
+    ASSERT_EQ(::chmod(real.c_str(), c.mode), 0);
+    VariableStore store = VariableStore::Load(c.through);
+    store.Put({u"New", kVendorA, kAttrNvBs, {2}});
+    store.Save(c.through);
+    struct stat status {};
+    ASSERT_EQ(::lstat(real.c_str(), &status), 0);
+    EXPECT_EQ(status.st_mode & 07777, c.mode);
+    EXPECT_TRUE(S_ISREG(status.st_mode));
+    EXPECT_NE(VariableStore::Load(real).Find(u"New", kVendorA), nullptr) << "the target holds the save";
+    const std::string text = ReadText(real);
+    EXPECT_NE(text.find(R"("note": "rack 4")"), std::string::npos) << text;
+    EXPECT_NE(text.find(R"("why": "kept")"), std::string::npos) << text;
+  }
+  struct stat link {};
+  ASSERT_EQ(::lstat(folder.File("link.nvram").c_str(), &link), 0);
+  EXPECT_TRUE(S_ISLNK(link.st_mode)) << "the link stays a link";
+
+  WriteText(real, notes);
+  ASSERT_EQ(::chmod(real.c_str(), 0444), 0);
+  std::string message;
+  try {
+    TwoVariables().Save(folder.File("link.nvram"));
+  } catch (const std::runtime_error &error) {
+    message = error.what();
+  }
+  EXPECT_EQ(message, "NVRAM file " + folder.File("link.nvram") + ": is read-only (mode 0444); it is left as it was");
+  EXPECT_EQ(ReadText(real), notes);
+  struct stat status {};
+  ASSERT_EQ(::stat(real.c_str(), &status), 0);
+  EXPECT_EQ(status.st_mode & 07777, 0444u);
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.Path()), {}), 3) << "no temporary file left";
 }
 
 TEST(VariableStoreTest, FailedSaveKeepsTheOldFile) {

@@ -1,10 +1,11 @@
 #include "tools/setup-sim/command_line.h"
 
-#include <CLI/CLI.hpp>
 
+#include "sim/machine/driver_module.h"
 #include "sim/machine/service_faults.h"
 #include "sim/profile/builtin_files.h"
 #include "sim/profile/number_text.h"
+#include "tools/setup-sim/cli_parse.h"
 
 namespace setup_sim {
 namespace {
@@ -19,6 +20,7 @@ std::string Footer() {
   return "A fresh store (no --nvram, or a file that does not exist yet) makes a first boot and is seeded\n"
          "with the board's variables; a loaded store makes a later boot, whose publishing waits for\n"
          "--trigger. Callbacks run after publishing, in the order given; CLASS and KEY are decimal or 0x hex.\n"
+         "--board takes a file when the argument holds a '/' or ends in .json, else a built-in board's name.\n"
          "Built-in boards: " + boards +
          "\n\n"
          "Examples:\n"
@@ -27,11 +29,17 @@ std::string Footer() {
          "  setup-sim --nvram board.nvram --trigger           a later boot on that store, publishing on the trigger\n"
          "  setup-sim --nvram board.nvram --trigger --callback 2:0x3B\n"
          "                                                    ...and a hardware-monitor refresh from the menu\n"
+         "  setup-sim --nvram board.nvram --trigger --no-save replay that later boot, leaving the file as it is\n"
          "  setup-sim --board my-board.json --json            a board of your own, as JSON\n"
+         "  setup-sim --board my-board.json --print-profile   the board with its extends resolved, to copy and edit\n"
          "  setup-sim --fail get-variable:3                   the driver's third GetVariable call fails\n"
          "  setup-sim --page Advanced                         the Advanced page as the menu shows it\n"
          "  setup-sim --nvram board.nvram --trigger --set sata-mode=disabled --page Advanced\n"
          "                                                    a setting changed as the menu would save it\n"
+         "\n"
+         "Other commands (each has --help):\n"
+         "  setup-sim diff A.json B.json                      the strings and variables two --json reports differ in\n"
+         "  setup-sim nvram list|show|set|delete FILE ...     read and edit the variables of an NVRAM file\n"
          "\n"
          "Exit status: 0 when the boot completed, 1 for a bad profile or NVRAM file or a failed boot,\n"
          "2 for bad arguments. See docs/simulator.md and docs/board-profile.md.";
@@ -67,21 +75,46 @@ sim::ServiceFault ParseFault(const std::string &text) {
   return {*call, *number};
 }
 
+// An option given at most once, with a value that is not empty.
+class SingleValue {
+ public:
+  SingleValue(CLI::App &app, const std::string &name, const std::string &help, const std::string &type)
+      : name_(name) {
+    app.add_option(name, values_, help)->type_name(type);
+  }
+  // Throws UsageError for a repeat or an empty value; leaves out as it was when absent.
+  void Take(std::string &out) const {
+    if (values_.size() > 1) {
+      throw UsageError(name_ + " given " + std::to_string(values_.size()) + " times; give it once");
+    }
+    if (values_.empty()) return;
+    if (values_[0].empty()) throw UsageError(name_ + ": the value is empty");
+    out = values_[0];
+  }
+
+ private:
+  std::string name_;
+  std::vector<std::string> values_;
+};
+
 }  // namespace
+
+std::string SetupSimVersion() { return SETUP_SIM_VERSION; }
 
 std::optional<CommandLine> ParseCommandLine(int argc, const char *const *argv, std::ostream &out) {
   CommandLine line;
-  std::vector<std::string> callbacks;
-  std::string fault;
+  std::vector<std::string> callbacks, faults;
+  bool noSave = false, version = false;
   CLI::App app(kDescription, "setup-sim");
-  app.add_option("--board", line.board, "Board profile: a JSON file or a built-in board's name (default: reference)")
-      ->type_name("FILE");
-  app.add_option("--nvram", line.nvram, "NVRAM store, loaded before and saved after the boot (default: a fresh store)")
-      ->type_name("FILE");
+  const SingleValue board(app, "--board",
+                          "Board profile: a JSON file or a built-in board's name (default: reference)", "FILE|NAME");
+  const SingleValue nvram(app, "--nvram",
+                          "NVRAM store, loaded before and saved after the boot (default: a fresh store)", "FILE");
+  app.add_flag("--no-save", noSave, "Boot from the --nvram file but leave it untouched, so a boot can be replayed");
   app.add_flag("--trigger", line.boot.trigger, "Install the publishing trigger protocol after the entry point returns");
   app.add_option("--callback", callbacks, "Call the form callback of class CLASS with key KEY (repeatable)")
       ->type_name("CLASS:KEY");
-  app.add_option("--fail", fault, "Make the driver's N-th service call of KIND fail (fault injection)")
+  app.add_option("--fail", faults, "Make the driver's N-th service call of KIND fail (fault injection; repeatable)")
       ->type_name("KIND:N");
   app.add_option("--page", line.page,
                  "Show a setup page as the menu draws it: its forms, each prompt beside its value, the settings' "
@@ -92,34 +125,21 @@ std::optional<CommandLine> ParseCommandLine(int argc, const char *const *argv, s
                  "\"SATA Mode=Disabled\")")
       ->type_name("NAME=OPTION");
   app.add_flag("--json", line.json, "Print JSON for programs instead of text for people");
+  app.add_flag("--print-profile", line.printProfile,
+               "Print the board profile with every extends resolved, instead of booting");
+  app.add_flag("--version", version, "Print the version and the driver module a boot loads");
   app.footer(Footer());
-  CLI::App *browse = app.add_subcommand(
-      "browse",
-      "Boot as above (a first boot on a fresh store, a later boot with --trigger on a saved one), then browse the "
-      "setup menu at the keyboard: Left/Right between the lists, Up/Down between items, Enter opens a subform, "
-      "runs an action item or opens a setting's options, Esc goes back, F9 loads the defaults, F10 saves the "
-      "settings to the NVRAM file and reboots. See docs/simulator.md.");
-  browse->add_option("--board", line.board, "Board profile: a JSON file or a built-in board's name")->type_name("FILE");
-  browse->add_option("--nvram", line.nvram, "NVRAM store, loaded before the boot and saved after each")
-      ->type_name("FILE");
-  browse->add_option("--keys", line.keys,
-                     "Replay these keys without a terminal: up, down, left, right, enter, esc, f9, f10, y, n, "
-                     "pgup, pgdn, separated by commas")
-      ->type_name("KEYS");
-  browse->add_option("--screen", line.screen, "Write the final screen as text to FILE (default with --keys: "
-                                               "standard output)")
-      ->type_name("FILE");
-  try {
-    app.parse(argc, argv);
-  } catch (const CLI::CallForHelp &) {
-    out << (browse->parsed() ? browse->help() : app.help());
+  if (!ParseArguments(app, argc, argv, out, "")) return std::nullopt;
+  if (version) {
+    out << "setup-sim " << SetupSimVersion() << "\ndriver module " << sim::DriverModule::DefaultPath() << "\n";
     return std::nullopt;
-  } catch (const CLI::ParseError &error) {
-    throw UsageError(error.what());
   }
-  line.browse = browse->parsed();
+  board.Take(line.board);
+  nvram.Take(line.nvram);
+  if (noSave && line.nvram.empty()) throw UsageError("--no-save: there is no --nvram file to leave untouched");
+  line.save = !noSave;
   for (const std::string &callback : callbacks) line.boot.callbacks.push_back(ParseCallback(callback));
-  if (!fault.empty()) line.boot.fault = ParseFault(fault);
+  for (const std::string &fault : faults) line.boot.faults.push_back(ParseFault(fault));
   return line;
 }
 

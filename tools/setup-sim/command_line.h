@@ -11,15 +11,16 @@
 
 namespace setup_sim {
 
+// One field per option; a new option adds its field here, its parsing in
+// ParseCommandLine and its line in the reports' options (report_header).
 struct CommandLine {
   std::string board;  // a file or a built-in board's name; empty: the built-in reference board
   std::string nvram;  // the store's file; empty: a fresh store that is not saved
+  bool save = true;   // false: --no-save, the --nvram file is left as it was
   bool json = false;
+  bool printProfile = false;
   std::string page;                   // --page: a class, a title or "all"; empty: the whole report
   std::vector<std::string> settings;  // --set NAME=OPTION, applied to the store before the boot
-  bool browse = false;                // `setup-sim browse`: the setup menu at the keyboard
-  std::string keys;                   // browse --keys: keys to replay instead of a terminal
-  std::string screen;                 // browse --screen: where the final screen is written
   sim::BootOptions boot;
 };
 
@@ -29,7 +30,10 @@ class UsageError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-// nullopt when --help was asked for (the help is written to out).
+// nullopt when --help or --version was asked for (the answer is written to out).
 std::optional<CommandLine> ParseCommandLine(int argc, const char *const *argv, std::ostream &out);
+
+// The simulator's version, as --version and the reports give it.
+std::string SetupSimVersion();
 
 }  // namespace setup_sim

@@ -5,9 +5,12 @@
 #include "sim/machine/guid_text.h"
 #include "sim/machine/hex_text.h"
 #include "sim/machine/service_faults.h"
+#include "tools/setup-sim/command_line.h"
 #include "tools/setup-sim/form_page_report.h"
 #include "tools/setup-sim/pages.h"
+#include "tools/setup-sim/report_header.h"
 #include "tools/setup-sim/status_names.h"
+#include "tools/setup-sim/variable_display.h"
 
 namespace setup_sim {
 namespace {
@@ -37,14 +40,17 @@ json StringWrites(const sim::BootReport &report) {
   return writes;
 }
 
-json Variables(const sim::VariableStore &store) {
+json Variables(const BootSession &session) {
   json variables = json::array();
-  for (const sim::StoredVariable &variable : store.All()) {
-    variables.push_back({{"name", DisplayText(variable.name)},
-                         {"guid", sim::GuidToText(variable.guid)},
-                         {"attributes", variable.attributes},
-                         {"size", variable.data.size()},
-                         {"data", sim::HexOf(variable.data)}});
+  for (const sim::StoredVariable &variable : session.store.All()) {
+    const ShownVariable shown = ShowVariable(variable, session.profile);
+    json entry = {{"name", DisplayText(variable.name)},
+                  {"guid", sim::GuidToText(variable.guid)},
+                  {"attributes", variable.attributes},
+                  {"size", variable.data.size()},
+                  {"data", MaskedHex(shown)}};
+    if (!shown.pointed.empty()) entry["pointed_texts"] = shown.pointed;
+    variables.push_back(std::move(entry));
   }
   return variables;
 }
@@ -74,11 +80,19 @@ void WriteJsonReport(const BootSession &session, std::ostream &out) {
   const sim::NvramCounters &counters = session.store.Counters();
   json strings = json::object();
   json document = {
+      {"schema_version", kJsonSchemaVersion},
+      {"setup_sim_version", SetupSimVersion()},
+      {"driver_module", {{"path", session.driverModule}, {"fnv1a64", session.driverModuleHash}}},
       {"board", session.profile.name},
+      {"board_source", session.boardSource},
+      {"nvram", session.nvramSource},
+      {"boot", session.laterBoot ? "later" : "first"},
+      {"options", BootOptionTexts(session)},
+      {"warnings", session.warnings},
       {"entry_status", {{"name", StatusName(report.entryStatus)}, {"value", report.entryStatus}}},
       {"pages", Pages(session, strings)},
       {"string_writes", StringWrites(report)},
-      {"variables", Variables(session.store)},
+      {"variables", Variables(session)},
       {"counters",
        {{"reads", counters.reads},
         {"writes", counters.writes},

@@ -6,9 +6,12 @@
 
 #include "sim/machine/guid_text.h"
 #include "sim/machine/service_faults.h"
+#include "tools/setup-sim/command_line.h"
 #include "tools/setup-sim/form_page_report.h"
 #include "tools/setup-sim/pages.h"
+#include "tools/setup-sim/report_header.h"
 #include "tools/setup-sim/status_names.h"
+#include "tools/setup-sim/variable_display.h"
 
 namespace setup_sim {
 namespace {
@@ -51,8 +54,9 @@ std::string AttributeNames(uint32_t attributes) {
 }
 
 // Sixteen bytes a line with their ASCII beside them; runs of identical lines
-// collapse into one "*", as hexdump does.
-void WriteHexDump(const std::vector<uint8_t> &data, std::ostream &out) {
+// collapse into one "*", as hexdump does. Masked bytes show as "xx".
+void WriteHexDump(const ShownVariable &shown, std::ostream &out) {
+  const std::vector<uint8_t> &data = shown.data;
   bool collapsed = false;
   for (size_t offset = 0; offset < data.size(); offset += kDumpWidth) {
     const size_t count = std::min(kDumpWidth, data.size() - offset);
@@ -71,8 +75,10 @@ void WriteHexDump(const std::vector<uint8_t> &data, std::ostream &out) {
     for (size_t i = 0; i < kDumpWidth; ++i) {
       if (i < count) {
         const uint8_t byte = data[offset + i];
-        used += std::snprintf(line + used, sizeof line - used, " %02X", byte);
-        ascii += byte >= 0x20 && byte < 0x7F ? static_cast<char>(byte) : '.';
+        const bool masked = shown.masked[offset + i];
+        used += masked ? std::snprintf(line + used, sizeof line - used, " xx")
+                       : std::snprintf(line + used, sizeof line - used, " %02X", byte);
+        ascii += !masked && byte >= 0x20 && byte < 0x7F ? static_cast<char>(byte) : '.';
       } else {
         used += std::snprintf(line + used, sizeof line - used, "   ");
       }
@@ -99,9 +105,7 @@ void WriteVariables(const BootSession &session, std::ostream &out) {
   const std::vector<sim::StoredVariable> variables = session.store.All();
   out << "\nNVRAM variables (" << variables.size() << ")\n";
   for (const sim::StoredVariable &variable : variables) {
-    out << "  " << Printable(DisplayText(variable.name)) << "  " << sim::GuidToText(variable.guid) << "  "
-        << AttributeNames(variable.attributes) << "  " << variable.data.size() << " bytes\n";
-    WriteHexDump(variable.data, out);
+    WriteVariable(variable, ShowVariable(variable, session.profile), out);
   }
   const sim::NvramCounters &counters = session.store.Counters();
   out << "\nNVRAM counters  reads " << counters.reads << ", writes " << counters.writes << ", bytes written "
@@ -139,21 +143,26 @@ void WriteServiceCalls(const sim::BootReport &report, std::ostream &out) {
 
 }  // namespace
 
+void WriteVariableHeading(const sim::StoredVariable &variable, std::ostream &out) {
+  out << "  " << Printable(DisplayText(variable.name)) << "  " << sim::GuidToText(variable.guid) << "  "
+      << AttributeNames(variable.attributes) << "  " << variable.data.size() << " bytes\n";
+}
+
+void WriteVariable(const sim::StoredVariable &variable, const ShownVariable &shown, std::ostream &out) {
+  WriteVariableHeading(variable, out);
+  WriteHexDump(shown, out);
+  for (const std::string &pointed : shown.pointed) out << "      " << Printable(pointed) << "\n";
+}
+
 void WriteTextReport(const BootSession &session, std::ostream &out) {
   const sim::BootReport &report = session.report;
+  out << "setup-sim    " << SetupSimVersion() << "\n";
+  out << "Driver       " << session.driverModule << " (fnv1a64 " << session.driverModuleHash << ")\n";
   out << "Board        " << session.profile.name << " (" << session.boardSource << ")\n";
   out << "NVRAM        " << session.nvramSource << "\n";
-  std::string options = session.options.trigger ? "--trigger" : "";
-  for (const auto &[formClass, key] : session.options.callbacks) {
-    char callback[32];
-    std::snprintf(callback, sizeof callback, "--callback %u:0x%X", formClass, key);
-    options += (options.empty() ? "" : " ") + std::string(callback);
-  }
-  if (session.options.fault) {
-    options += (options.empty() ? "--fail " : " --fail ") +
-               std::string(sim::ServiceCallName(session.options.fault->call)) + ":" +
-               std::to_string(session.options.fault->number);
-  }
+  out << "Boot         " << BootKind(session) << "\n";
+  std::string options;
+  for (const std::string &option : BootOptionTexts(session)) options += (options.empty() ? "" : " ") + option;
   if (!options.empty()) out << "Options      " << options << "\n";
   if (!session.formPages.empty()) {
     WriteFormPagesText(session, out);

@@ -6,6 +6,7 @@
 #include <fstream>
 
 #include "tools/setup-sim/browse/browse_session.h"
+#include "tools/setup-sim/cli_parse.h"
 #include "tools/setup-sim/browse/screen_layout.h"
 #include "tools/setup-sim/browse/terminal_ui.h"
 
@@ -45,6 +46,8 @@ std::vector<Key> ParseKeys(const std::string &names) {
   return keys;
 }
 
+namespace {
+
 bool ApplyKey(BrowseSession &session, BrowserState &state, Key key) {
   const BrowserRequest request = state.Press(key);
   switch (request.kind) {
@@ -68,9 +71,28 @@ bool ApplyKey(BrowseSession &session, BrowserState &state, Key key) {
   return true;
 }
 
-void RunBrowse(const CommandLine &line, std::ostream &out) {
-  const std::vector<Key> keys = ParseKeys(line.keys);
-  const bool replay = !line.keys.empty();
+}  // namespace
+
+int RunBrowseCommand(int argc, const char *const *argv, std::ostream &out) {
+  CommandLine line;
+  std::string keyNames, screenFile;
+  CLI::App app("Boots as setup-sim does (a first boot on a fresh store, a later boot with the trigger on a saved\n"
+               "one), then shows the setup menu full-screen: Left/Right between the lists, Up/Down between items,\n"
+               "Enter opens a subform, runs an action item or opens a setting's options, Esc goes back, F9 loads\n"
+               "the defaults, F10 saves the settings to the NVRAM file and reboots.",
+               "setup-sim browse");
+  app.add_option("--board", line.board, "Board profile: a JSON file or a built-in board's name")->type_name("FILE");
+  app.add_option("--nvram", line.nvram, "NVRAM store, loaded before the boot and saved after each")->type_name("FILE");
+  app.add_option("--keys", keyNames,
+                 "Replay these keys without a terminal: up, down, left, right, enter, esc, f9, f10, y, n, pgup, "
+                 "pgdn, separated by commas")
+      ->type_name("KEYS");
+  app.add_option("--screen", screenFile, "Write the final screen as text to FILE (default with --keys: standard output)")
+      ->type_name("FILE");
+  app.footer("See docs/simulator.md.");
+  if (!ParseArguments(app, argc, argv, out, "browse: ")) return 0;
+  const std::vector<Key> keys = ParseKeys(keyNames);
+  const bool replay = !keyNames.empty();
   if (!replay && !(isatty(STDIN_FILENO) && isatty(STDOUT_FILENO))) {
     throw UsageError("browse needs a terminal; without one, give the keys to replay with --keys (e.g. "
                      "--keys right,down,enter) and read the final screen from --screen FILE or standard output");
@@ -88,12 +110,13 @@ void RunBrowse(const CommandLine &line, std::ostream &out) {
   } else {
     last = RunTerminal(state, [&](Key key) { return ApplyKey(session, state, key); });
   }
-  if (!line.screen.empty()) {
-    std::ofstream file(line.screen, std::ios::binary | std::ios::trunc);
-    if (!(file << ScreenText(last))) throw std::runtime_error(line.screen + ": cannot write the screen");
+  if (!screenFile.empty()) {
+    std::ofstream file(screenFile, std::ios::binary | std::ios::trunc);
+    if (!(file << ScreenText(last))) throw std::runtime_error(screenFile + ": cannot write the screen");
   } else if (replay) {
     out << ScreenText(last);
   }
+  return 0;
 }
 
 }  // namespace setup_sim

@@ -16,8 +16,9 @@ namespace setup_sim {
 // "up,down,enter,f10,y": the key names of --keys. Throws UsageError naming an unknown one.
 std::vector<Key> ParseKeys(const std::string &names);
 
-// Runs the browser for line (its board, nvram, keys and screen). Throws
-// UsageError when there is no terminal and no keys to replay.
-void RunBrowse(const CommandLine &line, std::ostream &out);
+// `setup-sim browse [--board] [--nvram] [--keys] [--screen]`, arguments from the
+// command's name on. Throws UsageError for bad arguments, and when there is no
+// terminal and no keys to replay.
+int RunBrowseCommand(int argc, const char *const *argv, std::ostream &out);
 
 }  // namespace setup_sim
