@@ -3,6 +3,7 @@
 //
 //   trigger                  install the publishing trigger after the driver's entry point
 //   callback CLASS KEY       call the form callback of that class with that key (in order)
+//   browse                   after the report, show each published form set in the form browser
 //
 // Numbers are decimal or 0x-prefixed hexadecimal, each at most 0xFFFF.
 #pragma once
@@ -16,6 +17,7 @@ struct FormCallbackRequest {
 
 struct RunRequest {
   BOOLEAN Trigger;
+  BOOLEAN Browse;
   UINTN CallbackCount;
   FormCallbackRequest Callbacks[16];
 };
