@@ -13,7 +13,7 @@ the variables the driver reads or writes. Values the firmware alone decides are
 listed in FIRMWARE_DECIDES with the reason; each must equal the firmware's own
 value from before the driver ran.
 
-usage: compare.py --profile BOARD.json --package-lists LISTS.json --firmware SERIAL1 [SERIAL2 ...]
+usage: compare.py --profile BOARD.json --package-lists LISTS.json --forms FORMS.json --firmware SERIAL1 [SERIAL2 ...]
                   --simulator SIM1.json [SIM2.json ...] [--report FILE]
 Exit status 0 when everything agrees, 1 on any difference, 2 for bad input.
 """
@@ -333,10 +333,11 @@ def compare_string_writes(cmp, boot, report, simulation):
             return
 
 
-def initial_texts(package_lists):
-    """For each class (decimal text), each string id (decimal text) with the list's own initial text."""
+def initial_texts(package_lists, forms):
+    """For each class (decimal text), each string id (decimal text) with the list's own initial text,
+    the forms' labels included."""
     return {str(item["class"]): {str(string_id): text for string_id, text in item["strings"]}
-            for item in build_lists(package_lists)}
+            for item in build_lists(package_lists, forms)}
 
 
 def compare_strings(cmp, boot, report, simulation, initial):
@@ -430,6 +431,7 @@ def main(argv=None):
     parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
     parser.add_argument("--profile", required=True)
     parser.add_argument("--package-lists", required=True, help="the package lists the companion registered")
+    parser.add_argument("--forms", required=True, help="the setup forms the companion registered with them")
     parser.add_argument("--firmware", nargs="+", required=True, help="serial logs, one per boot")
     parser.add_argument("--simulator", nargs="+", required=True, help="setup-sim --json outputs, one per boot")
     parser.add_argument("--report", help="also write the full comparison to this file")
@@ -442,8 +444,8 @@ def main(argv=None):
         if profile.get("package_lists"):
             raise InputError(f"{args.profile}: package_lists adjusts the lists, but the companion registers "
                              f"{args.package_lists} as it is")
-        with open(args.package_lists, encoding="utf-8") as handle:
-            initial = initial_texts(json.load(handle))
+        with open(args.package_lists, encoding="utf-8") as lists, open(args.forms, encoding="utf-8") as forms:
+            initial = initial_texts(json.load(lists), json.load(forms))
         reports = [extract_report(path) for path in args.firmware]
         simulations = []
         for path in args.simulator:
