@@ -11,10 +11,11 @@ status, every string the driver set and the final text of every string of every
 list still registered, the board components' event log, the form callbacks, and
 the variables the driver reads or writes. Values the firmware alone decides are
 listed in FIRMWARE_DECIDES with the reason; each must equal the firmware's own
-value from before the driver ran.
+value from before the driver ran. With --screens, the form browser's screens of a
+boot against the simulator's pages of that boot (screen_compare.py).
 
 usage: compare.py --profile BOARD.json --package-lists LISTS.json --forms FORMS.json --firmware SERIAL1 [SERIAL2 ...]
-                  --simulator SIM1.json [SIM2.json ...] [--report FILE]
+                  --simulator SIM1.json [SIM2.json ...] [--screens BOOT DIR ...] [--report FILE]
 Exit status 0 when everything agrees, 1 on any difference, 2 for bad input.
 """
 import argparse
@@ -24,6 +25,7 @@ import sys
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "seeds"))
 from generate_package_seeds import build_lists  # noqa: E402  (the lists the companion registers)
+from screen_compare import compare_screens  # noqa: E402
 
 BEGIN_MARKER = "==== setup-efi report begin ===="
 END_MARKER = "==== setup-efi report end ===="
@@ -434,6 +436,9 @@ def main(argv=None):
     parser.add_argument("--forms", required=True, help="the setup forms the companion registered with them")
     parser.add_argument("--firmware", nargs="+", required=True, help="serial logs, one per boot")
     parser.add_argument("--simulator", nargs="+", required=True, help="setup-sim --json outputs, one per boot")
+    parser.add_argument("--screens", nargs=2, action="append", default=[], metavar=("BOOT", "DIR"),
+                        help="the form browser's screens of that boot (efi/form_browser.py), against the "
+                             "simulator's pages of the same boot")
     parser.add_argument("--report", help="also write the full comparison to this file")
     args = parser.parse_args(argv)
     if len(args.firmware) != len(args.simulator):
@@ -454,6 +459,12 @@ def main(argv=None):
         cmp = Comparison()
         for boot, (report, simulation) in enumerate(zip(reports, simulations), start=1):
             compare_boot(cmp, boot, report, simulation, profile, initial)
+        for boot, folder in args.screens:
+            index = int(boot) - 1
+            if not 0 <= index < len(simulations):
+                raise InputError(f"--screens {boot}: no such boot")
+            with open(args.firmware[index], encoding="cp437") as handle:
+                compare_screens(cmp, int(boot), folder, handle.read(), simulations[index])
     except (InputError, OSError, json.JSONDecodeError, KeyError, TypeError, ValueError) as error:
         print(f"compare: {type(error).__name__}: {error}", file=sys.stderr)
         return 2
