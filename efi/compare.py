@@ -53,7 +53,7 @@ FIRMWARE_DECIDES = {
 
 # Event kinds that both the companion board driver and the simulator record.
 SHARED_EVENT_KINDS = ("package-list-published", "package-list-removed", "board-register-write", "string-rejected",
-                      "unexpected-service-call", "protocol-installed")
+                      "unexpected-service-call", "protocol-installed", "message-box")
 
 # Ports the driver reads that the test application samples on the real machine.
 SAMPLED_PORTS = (0xA35, 0xA36)
@@ -264,7 +264,9 @@ def firmware_events(report):
     events = []
     for record in report.get("activity", []):
         if record["kind"] in SHARED_EVENT_KINDS:
-            events.append(shared_event(record["kind"], record.get("values", {}), record.get("detail", "")))
+            # The companion's message box keeps its "TITLE": "MESSAGE" as the record's text.
+            detail = record.get("text", "") if record["kind"] == "message-box" else record.get("detail", "")
+            events.append(shared_event(record["kind"], record.get("values", {}), detail))
     return events
 
 
@@ -274,8 +276,8 @@ def simulator_events(simulation):
 
 
 def shared_event(kind, values, detail):
-    # An unexpected call is named by its detail; the other kinds by their values.
-    if kind == "unexpected-service-call":
+    # An unexpected call is named by its detail, a message box by its texts; the other kinds by their values.
+    if kind in ("unexpected-service-call", "message-box"):
         return kind, detail
     if kind == "protocol-installed":
         return kind, ""

@@ -7,7 +7,7 @@ line "==== setup-efi browse CLASS ====" and calls SendForm. For each, this scrip
 takes the form set's layout from the simulator's page rendering (`setup-sim --page
 all --json`, "form_pages"), pages through every form and subform (Down until the
 last row is on screen; Enter on each subform reference, Esc back), optionally
-presses every action item and changes settings (`--set NAME=OPTION`: Enter on the
+presses every action item (answering a message box it brings up) and changes settings (`--set NAME=OPTION`: Enter on the
 setting, the option picked in the popup, Enter, then F10 and Y to save), and leaves
 the form set with Esc. Every distinct screen is written as text to
 DIR/NNN.txt, and DIR/screens.json lists them in order: file, class, form title and
@@ -29,6 +29,8 @@ from serial_screen import ConsoleTimeout, SerialScreen
 
 BROWSE_MARKER = b"==== setup-efi browse "
 REPORT_END = b"==== setup-efi browser report end ===="
+# The companion's message box waits for a key under this line.
+MESSAGE_BOX_PROMPT = "Press any key"
 
 class NavigationError(Exception):
     pass
@@ -109,6 +111,8 @@ class Browser:
             elif item["kind"] == "action" and plan.press_actions:
                 self.select(item["prompt"], len(form["items"]))
                 self.press("enter", f"press {item['prompt']}")
+                if any(MESSAGE_BOX_PROMPT in line for line in self.console.lines()):
+                    self.press("enter", "dismiss the message box")
             elif item["kind"] == "setting" and item["prompt"] in plan.settings:
                 self.change(item, plan.settings[item["prompt"]], len(form["items"]))
 

@@ -7,7 +7,8 @@ the run ended as planned; every form of every published form set was shown under
 its own title; on that form's screens every item's prompt stands beside its value
 (prompts and values may wrap onto the next rows; a setting's value is its current
 option, which the browser draws in angle brackets); each form set's SendForm
-returned success; each pressed action reached the driver's form callback once.
+returned success; each pressed action reached the driver's form callback once, and
+brought up the message boxes the simulator's callbacks show, each on screen.
 """
 import json
 import os
@@ -114,7 +115,11 @@ def compare_screens(cmp, boot, folder, serial_text, simulation):
                     files = sorted({s["file"] for s in shown})
                     cmp.fail(boot, f"{where} item {json.dumps(prompt)}", f"on screen{beside}",
                              "not on any of its screens (" + ", ".join(files) + ")")
-    check_browser_report(cmp, boot, extract_browser_report(serial_text), pages, pressed_actions(screens, pages))
+    pressed = pressed_actions(screens, pages)
+    report = extract_browser_report(serial_text)
+    check_browser_report(cmp, boot, report, pages, pressed)
+    if report is not None:
+        check_message_boxes(cmp, boot, report, screens, simulation, pressed)
 
 
 def check_browser_report(cmp, boot, report, pages, pressed):
@@ -129,3 +134,26 @@ def check_browser_report(cmp, boot, report, pages, pressed):
                  for record in report["activity"] if record["kind"] == "form-callback"]
     cmp.equal(boot, "form callbacks from the browser (class, key, status)",
               [(form_class, key, 0) for form_class, key in pressed], callbacks)
+
+
+def message_boxes_of(events, pressed):
+    """The message-box details the simulator's form callbacks of the pressed (class, key) showed."""
+    boxes = {}
+    current = None
+    for event in events:
+        if event["kind"] == "form-callback":
+            current = (event["values"].get("class"), event["values"].get("key"))
+            boxes.setdefault(current, [])
+        elif event["kind"] == "message-box" and current is not None:
+            boxes[current].append(event.get("detail", ""))
+    return [detail for action in pressed for detail in boxes.get(action, [])]
+
+
+def check_message_boxes(cmp, boot, report, screens, simulation, pressed):
+    expected = message_boxes_of(simulation.get("events", []), pressed)
+    shown = [record.get("text", "") for record in report["activity"] if record["kind"] == "message-box"]
+    cmp.equal(boot, "message boxes of the pressed actions", expected, shown)
+    for detail in shown:
+        message = detail.split('": "', 1)[-1].rstrip('"')
+        if not any(message in line for s in screens for line in s["lines"]):
+            cmp.fail(boot, f"message box {detail}", "on screen", "not on any screen")

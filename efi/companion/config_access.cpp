@@ -1,6 +1,7 @@
 #include "config_access.h"
 
 #include "activity_log.h"
+#include "message_box.h"
 #include "published_lists.h"
 
 // The settings live in an EFI variable store the browser reads and writes itself:
@@ -36,7 +37,9 @@ static EFI_STATUS EFIAPI Callback(const EFI_HII_CONFIG_ACCESS_PROTOCOL *This, EF
   // Logged first, so the strings the callback writes follow it in the record.
   const CompanionValue values[] = {{"class", list->Seed->FormClass}, {"key", QuestionId}};
   CompanionRecord *record = LogActivity("form-callback", "the form browser reports a press", nullptr, values, 2);
+  DrawMessageBoxes(1);  // a person (or efi/form_browser.py) is at the console to answer them
   AddActivityValue(record, "status", list->Callback->Form.Callback(&list->Callback->Form, QuestionId, nullptr, nullptr));
+  DrawMessageBoxes(0);
   if (Request != nullptr) {
     *Request = EFI_BROWSER_ACTION_REQUEST_NONE;
   }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "activity_log.h"
+#include "message_box.h"
 #include "platform/firmware_services.h"
 #include "published_lists.h"
 
@@ -25,11 +26,15 @@ EFI_STATUS EFIAPI FreePool(VOID *buffer) {
 
 VOID EFIAPI SetMem(VOID *buffer, UINTN size, UINT8 value) { std::memset(buffer, value, size); }
 
+BOOLEAN gBoxesOnScreen;
+BOOLEAN gBoxesOnScreenInCallback;
+
 // The setup driver's form callback, as far as the browser's presses reach it.
 std::vector<UINT16> gKeys;
 EFI_STATUS EFIAPI DriverCallback(EFI_FORM_CALLBACK_PROTOCOL *, UINT16 Key, EFI_IFR_DATA_ARRAY *,
                                  EFI_HII_CALLBACK_PACKET **) {
   gKeys.push_back(Key);
+  gBoxesOnScreenInCallback = gBoxesOnScreen;
   LogActivity("string-written", nullptr, u"refreshed", nullptr, 0);
   return EFI_SUCCESS;
 }
@@ -50,6 +55,12 @@ const CompanionRecord *LastRecord() {
   while (last != nullptr && last->Next != nullptr) last = last->Next;
   return last;
 }
+
+}  // namespace
+
+void DrawMessageBoxes(BOOLEAN OnScreen) { gBoxesOnScreen = OnScreen; }
+
+namespace {
 
 class ConfigAccess : public testing::Test {
  protected:
@@ -95,6 +106,8 @@ TEST_F(ConfigAccess, OnlyTheChangedReportOfAPressRunsTheDriversCallback) {
     EXPECT_EQ(gKeys.size(), c.calls) << "action " << c.action;
     if (c.calls != 0) {
       EXPECT_EQ(gKeys[0], 0x3B) << "the question id is the form-callback key";
+      EXPECT_TRUE(gBoxesOnScreenInCallback) << "a message box of the callback is drawn for the person pressing";
+      EXPECT_FALSE(gBoxesOnScreen) << "and no box after it";
       EXPECT_EQ(request, EFI_BROWSER_ACTION_REQUEST_NONE) << "the browser stays on the form";
     }
   }

@@ -51,7 +51,7 @@ def serial_text(report):
 
 
 class ScreenComparison(unittest.TestCase):
-    def run_compare(self, screens=SCREENS, report=BROWSER_REPORT, pages=PAGES, problem=None):
+    def run_compare(self, screens=SCREENS, report=BROWSER_REPORT, pages=PAGES, problem=None, events=()):
         with tempfile.TemporaryDirectory() as folder:
             index = []
             for number, (form, step, rows, *drawn) in enumerate(screens, start=1):
@@ -63,7 +63,7 @@ class ScreenComparison(unittest.TestCase):
                 json.dump({"screens": index, "problem": problem}, handle)
             cmp = compare.Comparison()
             screen_compare.compare_screens(cmp, 2, folder, serial_text(report) if report else "no report",
-                                           {"form_pages": pages})
+                                           {"form_pages": pages, "events": list(events)})
             return cmp.failures
 
     def test_agreement_with_wrapped_prompts_and_options(self):
@@ -114,6 +114,41 @@ class ScreenComparison(unittest.TestCase):
         self.assertTrue(screen_compare.shows(lines, "Processor Brand (continued)", ""),
                         "a prompt without a value runs on into the value column")
         self.assertFalse(screen_compare.shows(lines, "CPU0 Fan", ""))
+
+
+class MessageBoxes(unittest.TestCase):
+    BOX = '"ME Update Info": "ME been Disabled !! Please reboot your system !!"'
+    EVENTS = [{"kind": "form-callback", "values": {"class": 2, "key": 59}},
+              {"kind": "form-callback", "values": {"class": 2, "key": 61459}},
+              {"kind": "message-box", "detail": BOX, "values": {"type": 0}}]
+
+    def setUp(self):
+        self.pages = copy.deepcopy(PAGES)
+        self.pages[0]["forms"][1]["items"].append({"kind": "action", "prompt": "Update", "key": 61459})
+        self.report = copy.deepcopy(BROWSER_REPORT)
+        self.report["activity"] += [{"kind": "form-callback", "values": {"class": 2, "key": 61459, "status": 0}},
+                                    {"kind": "message-box", "text": self.BOX, "values": {"type": 0}}]
+        rows = [("SATA Mode", "<Channel Addressing>"), ("Socket 0 L1 Instruction Cache", "QEMU HARDDISK  (536.8GB)"),
+                ("Refresh", ""), ("Update", "")]
+        self.screens = SCREENS + [("Storage Configuration", "press Update",
+                                   rows + [("ME been Disabled !! Please reboot your system !!", "")])]
+
+    def check(self, **changes):
+        arguments = dict(screens=self.screens, report=self.report, pages=self.pages, events=self.EVENTS)
+        arguments.update(changes)
+        return ScreenComparison.run_compare(ScreenComparison(), **arguments)
+
+    def test_a_box_the_simulator_shows_is_on_screen(self):
+        self.assertEqual(self.check(), [])
+
+    def test_a_missing_or_unseen_box_is_named(self):
+        no_box = copy.deepcopy(self.report)
+        no_box["activity"].pop()
+        self.assertIn(f"boot 2: message boxes of the pressed actions: expected [{self.BOX!r}], got []",
+                      self.check(report=no_box))
+        unseen = self.screens[:-1] + [(self.screens[-1][0], "press Update", [("Update", "")])]
+        self.assertIn(f"boot 2: message box {self.BOX}: expected on screen, got not on any screen",
+                      self.check(screens=unseen))
 
 
 if __name__ == "__main__":
