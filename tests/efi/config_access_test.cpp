@@ -2,29 +2,16 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <cstring>
 #include <string>
 #include <vector>
 
 #include "activity_log.h"
+#include "fake_pool.h"
 #include "message_box.h"
 #include "platform/firmware_services.h"
 #include "published_lists.h"
 
 namespace {
-
-EFI_STATUS EFIAPI AllocatePool(EFI_MEMORY_TYPE, UINTN size, VOID **buffer) {
-  *buffer = std::malloc(size);
-  return EFI_SUCCESS;
-}
-
-EFI_STATUS EFIAPI FreePool(VOID *buffer) {
-  std::free(buffer);
-  return EFI_SUCCESS;
-}
-
-VOID EFIAPI SetMem(VOID *buffer, UINTN size, UINT8 value) { std::memset(buffer, value, size); }
 
 BOOLEAN gBoxesOnScreen;
 BOOLEAN gBoxesOnScreenInCallback;
@@ -64,16 +51,8 @@ namespace {
 
 class ConfigAccess : public testing::Test {
  protected:
-  static void SetUpTestSuite() {
-    static EFI_BOOT_SERVICES boot{};
-    static EFI_SYSTEM_TABLE system{};
-    boot.AllocatePool = AllocatePool;
-    boot.FreePool = FreePool;
-    boot.SetMem = SetMem;
-    system.BootServices = &boot;
-    CaptureServiceTables(&system, &system);
-  }
   void SetUp() override {
+    fake_pool::Install();  // the activity log's records stay for the rest of boot
     gKeys.clear();
     instance_.Form.Callback = DriverCallback;
     instance_.Class = 2;

@@ -2,13 +2,12 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <cstring>
 #include <map>
-#include <set>
 #include <string>
 #include <vector>
 
+#include "fake_pool.h"
 #include "platform/firmware_services.h"
 
 // The seeds this binary's lists come from (the images get theirs generated from boards/).
@@ -23,41 +22,17 @@ const UINTN kPackageListSeedCount = 2;
 
 namespace {
 
-// Boot services enough for the pool: blocks are tracked so a test can see them released.
-std::set<void *> gPool;
-bool gFailAllocations;
-
-EFI_STATUS EFIAPI AllocatePool(EFI_MEMORY_TYPE, UINTN size, VOID **buffer) {
-  if (gFailAllocations) return EFI_OUT_OF_RESOURCES;
-  *buffer = std::malloc(size);
-  std::memset(*buffer, 0xAF, size);  // pool is not cleared
-  gPool.insert(*buffer);
-  return EFI_SUCCESS;
-}
-
-EFI_STATUS EFIAPI FreePool(VOID *buffer) {
-  if (gPool.erase(buffer) == 0) return EFI_INVALID_PARAMETER;
-  std::free(buffer);
-  return EFI_SUCCESS;
-}
-
-VOID EFIAPI SetMem(VOID *buffer, UINTN size, UINT8 value) { std::memset(buffer, value, size); }
-
 class StringPackage : public testing::Test {
  protected:
-  static void SetUpTestSuite() {
-    static EFI_BOOT_SERVICES boot{};
-    static EFI_SYSTEM_TABLE system{};
-    boot.AllocatePool = AllocatePool;
-    boot.FreePool = FreePool;
-    boot.SetMem = SetMem;
-    system.BootServices = &boot;
-    CaptureServiceTables(&system, &system);
+  void SetUp() override {
+    fake_pool::Install();
+    outstanding_ = fake_pool::Outstanding();
   }
   void TearDown() override {
-    gFailAllocations = false;
-    EXPECT_TRUE(gPool.empty());
+    fake_pool::FailAllocations(false);
+    EXPECT_EQ(fake_pool::Outstanding(), outstanding_) << "every block is released";
   }
+  size_t outstanding_ = 0;
 };
 
 constexpr EFI_GUID kListGuid = {0xEC87D643, 0xEBA4, 0x4BB5, {0xA1, 0xE5, 0x3F, 0x3E, 0x36, 0xB2, 0x0D, 0xA9}};
@@ -137,7 +112,7 @@ TEST_F(StringPackage, ListWithoutStringsOrFormsHoldsOnlyTheEndBlock) {
 }
 
 TEST_F(StringPackage, ExhaustedPoolGivesNoList) {
-  gFailAllocations = true;
+  fake_pool::FailAllocations(true);
   EXPECT_EQ(BuildPackageList(&kPackageListSeeds[0], &kListGuid), nullptr);
 }
 
