@@ -32,6 +32,7 @@ REPORT_END = b"==== setup-efi browser report end ===="
 # The companion's message box waits for a key under this line.
 MESSAGE_BOX_PROMPT = "Press any key"
 
+
 class NavigationError(Exception):
     pass
 
@@ -43,14 +44,17 @@ class Browser:
         self.screens = []
         self.last_lines = None
         self.last_file = None
+        self.files = 0
         self.where = (0, "")
+        self.changed = set()  # the settings changed and saved
 
     def capture(self, step):
         """Keeps the screen under a new file unless it is the last one kept, and notes the step."""
         lines = self.console.lines()
         if lines != self.last_lines:
             self.last_lines = lines
-            self.last_file = f"{len(self.screens) + 1:03d}.txt"
+            self.files += 1
+            self.last_file = f"{self.files:03d}.txt"
             with open(os.path.join(self.out_dir, self.last_file), "w", encoding="utf-8") as handle:
                 handle.write("\n".join(lines) + "\n")
         self.screens.append({"file": self.last_file, "class": self.where[0], "form": self.where[1], "step": step})
@@ -123,6 +127,7 @@ class Browser:
         self.press("enter", f"set {item['prompt']} = {option}")
         self.press("f10", "save")
         self.press("y", "saved")
+        self.changed.add(item["prompt"])
 
     def browse(self, page, plan):
         self.where = (page["class"], page["title"])
@@ -168,6 +173,9 @@ def run(args, command):
                 raise NavigationError(f"the firmware shows class {form_class}, which the simulator has no page for")
             console.settle(quiet=1.0)
             browser.browse(page, plan)
+        missed = sorted(set(plan.settings) - browser.changed)
+        if missed:
+            raise NavigationError("no setting " + ", ".join(f'"{name}"' for name in missed) + " on any form shown")
     except (NavigationError, ConsoleTimeout) as error:
         problem = str(error)
         timed_out = isinstance(error, ConsoleTimeout)

@@ -36,8 +36,8 @@ class SerialScreen:
     def __init__(self, command, log_path, deadline):
         self.deadline = deadline
         self.log = open(log_path, "wb")
-        self.process = subprocess.Popen(command, stdin=subprocess.PIPE, stdout=subprocess.PIPE,
-                                        stderr=subprocess.PIPE)
+        # QEMU's own messages go to this script's stderr.
+        self.process = subprocess.Popen(command, stdin=subprocess.PIPE, stdout=subprocess.PIPE)
         self.screen = pyte.Screen(COLUMNS, ROWS)
         self.stream = pyte.Stream(self.screen)
         self.text = bytearray()  # everything received, for markers
@@ -61,9 +61,6 @@ class SerialScreen:
         """Ends QEMU now (the browser would wait for keys until the deadline)."""
         if self.process.poll() is None:
             self.process.kill()
-
-    def errors(self):
-        return self.process.stderr.read().decode("utf-8", "replace") if self.process.stderr else ""
 
     def _read(self, timeout):
         """Reads what is there within timeout seconds; False on silence or end of output."""
