@@ -25,6 +25,8 @@ import sys
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "seeds"))
 from generate_package_seeds import build_lists  # noqa: E402  (the lists the companion registers)
+import dispatch_order  # noqa: E402  (boots whose firmware dispatched the drivers)
+from dispatched_machine import settle_languages  # noqa: E402  (the boot manager's pass after DXE)
 from screen_compare import compare_screens  # noqa: E402
 
 BEGIN_MARKER = "==== setup-efi report begin ===="
@@ -117,10 +119,14 @@ def show_bytes(hex_text):
     return f"{len(data)} bytes {hex_text} \"{readable}\""
 
 
+def read_text(path):
+    with open(path, encoding="utf-8", errors="replace") as handle:
+        return handle.read()
+
+
 def extract_report(path):
     """The JSON report the test application printed on the serial console."""
-    with open(path, encoding="utf-8", errors="replace") as handle:
-        text = handle.read()
+    text = read_text(path)
     begin = text.find(BEGIN_MARKER)
     end = text.find(END_MARKER, begin + 1)
     if begin < 0 or end < 0:
@@ -373,18 +379,19 @@ def compare_strings(cmp, boot, report, simulation, initial):
                 cmp.fail(boot, f"string class {form_class} id {string_id}", json.dumps(expected), json.dumps(text))
 
 
-def compare_variables(cmp, boot, report, simulation):
+def compare_variables(cmp, boot, report, simulation, decides=None):
+    decides = FIRMWARE_DECIDES if decides is None else decides
     before = variable_map(report["variables_before"])
     firmware = variable_map(report["variables"])
     predicted = variable_map(simulation["variables"])
     for key in sorted(set(firmware) | set(predicted)):
         name = key[0]
-        if key in FIRMWARE_DECIDES:
+        if key in decides:
             cmp.equal(boot, f"variable {name} (decided by the firmware: kept as before the driver)",
                       describe_variable(before.get(key)), describe_variable(firmware.get(key)))
             if predicted.get(key) != firmware.get(key):
                 cmp.note(boot, f"variable {name}: the simulator predicts {describe_variable(predicted.get(key))}; "
-                               f"the firmware keeps {describe_variable(firmware.get(key))}: {FIRMWARE_DECIDES[key]}")
+                               f"the firmware keeps {describe_variable(firmware.get(key))}: {decides[key]}")
             continue
         expected, got = predicted.get(key), firmware.get(key)
         if expected != got:
@@ -414,12 +421,21 @@ def language_table(report):
     return "\n".join(rows)
 
 
-def compare_boot(cmp, boot, report, simulation, profile, initial):
+def compare_boot(cmp, boot, report, simulation, profile, initial, dispatched_serial=None):
+    """DISPATCHED_SERIAL: the serial log's text when the firmware dispatched the drivers; the application then
+    reports after the driver ran, so it has no reading from before it."""
     trigger = boot > 1
     check_machine(cmp, boot, report["machine"], profile)
-    if boot == 1:
-        check_seeds(cmp, boot, report, profile)
-    check_run(cmp, boot, report, trigger)
+    decides = None
+    if dispatched_serial is not None:
+        dispatch_order.check_dispatched_run(cmp, boot, report)
+        dispatch_order.check_order(cmp, boot, report, dispatched_serial)
+        simulation = dict(simulation, variables=settle_languages({"variables": simulation["variables"]})["variables"])
+        decides = dispatch_order.FIRMWARE_DECIDES
+    else:
+        if boot == 1:
+            check_seeds(cmp, boot, report, profile)
+        check_run(cmp, boot, report, trigger)
     if "driver" in report:
         cmp.equal(boot, "driver entry point status", simulation["entry_status"]["value"],
                   report["driver"]["entry_status"])
@@ -428,7 +444,7 @@ def compare_boot(cmp, boot, report, simulation, profile, initial):
     compare_callbacks(cmp, boot, report, simulation)
     compare_string_writes(cmp, boot, report, simulation)
     compare_strings(cmp, boot, report, simulation, initial)
-    compare_variables(cmp, boot, report, simulation)
+    compare_variables(cmp, boot, report, simulation, decides)
 
 
 def main(argv=None):
@@ -442,6 +458,10 @@ def main(argv=None):
                         help="the form browser's screens of that boot (efi/form_browser.py), against the "
                              "simulator's pages of the same boot")
     parser.add_argument("--report", help="also write the full comparison to this file")
+    parser.add_argument("--dispatched", action="store_true",
+                        help="the firmware dispatched both drivers from its volume; also check the order")
+    parser.add_argument("--depex-true", metavar="SERIAL",
+                        help="serial log of a boot whose driver had the dependency expression TRUE")
     args = parser.parse_args(argv)
     if len(args.firmware) != len(args.simulator):
         parser.error("give one simulator report per firmware boot")
@@ -460,7 +480,10 @@ def main(argv=None):
                 simulations.append(json.load(handle))
         cmp = Comparison()
         for boot, (report, simulation) in enumerate(zip(reports, simulations), start=1):
-            compare_boot(cmp, boot, report, simulation, profile, initial)
+            serial = read_text(args.firmware[boot - 1]) if args.dispatched else None
+            compare_boot(cmp, boot, report, simulation, profile, initial, serial)
+        if args.depex_true:
+            dispatch_order.check_depex_true(cmp, extract_report(args.depex_true), read_text(args.depex_true))
         for boot, folder in args.screens:
             index = int(boot) - 1
             if not 0 <= index < len(simulations):
@@ -472,7 +495,8 @@ def main(argv=None):
         return 2
 
     lines = []
-    for boot, report in enumerate(reports, start=1):
+    # A dispatched driver ran before the application's first reading: it has no "before".
+    for boot, report in enumerate([] if args.dispatched else reports, start=1):
         lines.append(f"boot {boot}: language variables before and after the driver ran\n{language_table(report)}")
     lines += [f"note: {text}" for text in cmp.notes]
     lines += [f"DIFFERENCE: {text}" for text in cmp.failures]

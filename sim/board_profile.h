@@ -31,7 +31,7 @@ struct HobSpec {
 };
 
 struct FirmwareSpec {
-  std::u16string vendor;
+  std::optional<std::u16string> vendor = u"";  // nullopt: a null FirmwareVendor pointer
   uint32_t firmwareRevision = 0;
   uint32_t systemTableRevision = 0;  // EFI_SYSTEM_TABLE.Hdr.Revision
   uint32_t dxeServicesRevision = 0;  // 0 with dxeServicesPresent false: no DXE services table

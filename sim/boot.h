@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "sim/board_profile.h"
+#include "sim/hardware_trace.h"
 #include "sim/variable_store.h"
 
 namespace sim {
@@ -68,6 +69,9 @@ struct BootReport {
   // Every SetVariable the store accepted, in order, as the variable stood after
   // it (empty data: deleted).
   std::vector<StoredVariable> variableWrites;
+  // The driver's accesses to the board's attached devices and PCI configuration
+  // space (sim/hardware_trace.h), in order; not part of setup-sim's reports.
+  std::vector<HardwareAccess> hardwareTrace;
 };
 
 // Runs one boot of the driver against profile, with store as the NVRAM (volatile

@@ -12,8 +12,8 @@ BOOLEAN LocateInterface(const EFI_GUID *Protocol, VOID **Interface) {
   return true;
 }
 
-EFI_STATUS ReadVariable(const CHAR16 *Name, const EFI_GUID *Guid, UINTN *Size, VOID *Data) {
-  return gRT->GetVariable(const_cast<CHAR16 *>(Name), const_cast<EFI_GUID *>(Guid), nullptr, Size, Data);
+EFI_STATUS ReadVariable(const CHAR16 *Name, const EFI_GUID *Guid, UINTN *Size, VOID *Data, UINT32 *Attributes) {
+  return gRT->GetVariable(const_cast<CHAR16 *>(Name), const_cast<EFI_GUID *>(Guid), Attributes, Size, Data);
 }
 
 EFI_STATUS StoreVariable(const CHAR16 *Name, const EFI_GUID *Guid, UINT32 Attributes, UINTN Size,

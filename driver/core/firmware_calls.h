@@ -8,7 +8,9 @@
 // A failed lookup leaves *Interface null, so that a later use tries again.
 BOOLEAN LocateInterface(const EFI_GUID *Protocol, VOID **Interface);
 
-EFI_STATUS ReadVariable(const CHAR16 *Name, const EFI_GUID *Guid, UINTN *Size, VOID *Data);
+// Attributes, when given, receives the attributes the variable is stored with.
+EFI_STATUS ReadVariable(const CHAR16 *Name, const EFI_GUID *Guid, UINTN *Size, VOID *Data,
+                        UINT32 *Attributes = nullptr);
 EFI_STATUS StoreVariable(const CHAR16 *Name, const EFI_GUID *Guid, UINT32 Attributes, UINTN Size,
                          const VOID *Data);
 

@@ -179,9 +179,12 @@ void InitLanguageVariables() {
   LanguageValue Lang = ReadLanguageValue(u"Lang", &kEfiGlobalVariableGuid);
   LanguageValue PlatformLang = ReadLanguageValue(u"PlatformLang", &kEfiGlobalVariableGuid);
   if (!Unreadable(Lang) && !Unreadable(PlatformLang)) {
-    if (Lang.Data == nullptr && PlatformLang.Data != nullptr) {
+    // A Lang shorter than one code (an OS may store one) names no language and
+    // counts as absent, so it is repaired instead of kept for good.
+    const bool HaveLang = Lang.Data != nullptr && Lang.Size >= kCodeLength;
+    if (!HaveLang && PlatformLang.Data != nullptr) {
       StoreCode(PairedCode(PlatformLang));
-    } else if (Lang.Data == nullptr) {
+    } else if (!HaveLang) {
       SelectFirstLanguage(Codes);
     } else if (PlatformLang.Data == nullptr) {
       FollowLang(Lang);

@@ -35,13 +35,16 @@ void SetMacStrings(EFI_HII_HANDLE HiiHandle) {
   }
 }
 
-// Only a record long enough to hold the valid flag counts; a null text leaves its string alone.
+// Only a volatile record long enough to hold the valid flag counts: its pointers
+// hold for the boot that stored them, so a non-volatile copy left from an earlier
+// boot points at nothing. A null text leaves its string alone.
 void SetFruStrings(EFI_HII_HANDLE HiiHandle) {
   FruSetupRecord Fru;
   MemFill(&Fru, sizeof(Fru), 0);
   UINTN Size = sizeof(Fru);
-  if (EfiError(ReadVariable(u"FruSetup STRING", &kFruSetupGuid, &Size, &Fru)) ||
-      Size <= offsetof(FruSetupRecord, Valid) || Fru.Valid == 0) {
+  UINT32 Attributes = 0;
+  if (EfiError(ReadVariable(u"FruSetup STRING", &kFruSetupGuid, &Size, &Fru, &Attributes)) ||
+      (Attributes & EFI_VARIABLE_NON_VOLATILE) != 0 || Size <= offsetof(FruSetupRecord, Valid) || Fru.Valid == 0) {
     return;
   }
   for (const auto &String : kFruStrings) {

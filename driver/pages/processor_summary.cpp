@@ -142,9 +142,11 @@ void RecordCacheDescriptor(const CacheDescriptor &Descriptor) {
   }
 }
 
-// The list belongs to the protocol and its end is not known: the walk stops at a
-// descriptor too short to hold the fields read, and copies each one, since a
-// length need not keep the next descriptor aligned.
+// The list belongs to the protocol and only its count bounds it, so the walk
+// reads nothing a descriptor's own length does not cover: a length shorter than
+// the length field ends the walk (0 would not advance), one shorter than the
+// fields read skips that descriptor, and each is copied, since a length need not
+// keep the next one aligned.
 void ReadCacheDescriptors(UINTN Package) {
   MemFill(gCpuSummary.CacheSizeKb, sizeof(gCpuSummary.CacheSizeKb), 0);
   CpuPackageProtocol *CpuPackage = gCpuSummary.CpuPackage;
@@ -155,13 +157,17 @@ void ReadCacheDescriptors(UINTN Package) {
   }
   const UINT8 *At = (const UINT8 *)List;
   for (UINT32 Index = 0; Index < Count; ++Index) {
-    CacheDescriptor Descriptor;
-    MemMove(&Descriptor, At, sizeof(Descriptor));
-    if (Descriptor.Length < sizeof(CacheDescriptor)) {
+    UINT32 Length = 0;
+    MemMove(&Length, At, sizeof(Length));
+    if (Length < sizeof(Length)) {
       return;
     }
-    RecordCacheDescriptor(Descriptor);
-    At += Descriptor.Length;
+    if (Length >= sizeof(CacheDescriptor)) {
+      CacheDescriptor Descriptor;
+      MemMove(&Descriptor, At, sizeof(Descriptor));
+      RecordCacheDescriptor(Descriptor);
+    }
+    At += Length;
   }
 }
 
@@ -202,7 +208,9 @@ void ShowPackage(UINTN Package, UINTN Logical, const CpuInfoRecord &Record, UINT
   const BOOLEAN HaveCounts =
       !EfiError(CpuPackage->GetCoreCounts(CpuPackage, Package, &First, &Second, &Third, &Fourth));
 
-  SetPageString(HiiHandle, Row[kBrandColumn], u"%a", Record.BrandString);
+  if (Record.BrandString != nullptr) {
+    SetPageString(HiiHandle, Row[kBrandColumn], u"%a", Record.BrandString);
+  }
   SetPageString(HiiHandle, Row[kSignatureColumn], u"%x", Record.Signature);
   if (Record.MicrocodeRevision != 0) {
     SetPageString(HiiHandle, Row[kMicrocodeColumn], u"%x", Record.MicrocodeRevision);

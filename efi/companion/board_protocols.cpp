@@ -37,6 +37,11 @@ static EFI_STATUS EFIAPI QueryBoardCondition(UINT32 Selector, VOID *Buffer) {
   if (Buffer == nullptr) {
     return EFI_INVALID_PARAMETER;
   }
+  // The setup driver asks this once, from its entry point: the record and the marker place that entry.
+  LogActivity("board-condition-queried", nullptr, nullptr, nullptr, 0);
+  if (gStartedInDxe) {
+    SerialMarker("setup-companion: the setup driver's entry point queried the board condition\r\n");
+  }
   const UINT64 answer = kBoardCondition;
   MemMove(Buffer, &answer, sizeof answer);
   return EFI_SUCCESS;

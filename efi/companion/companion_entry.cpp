@@ -3,12 +3,14 @@
 // over the firmware's HII database, the Framework HII members, the board query and
 // board register protocols, the message box and the management engine's update
 // outcome), and the protocol the test application drives it with.
+#include "activity_log.h"
 #include "companion_services.h"
 #include "message_box.h"
 #include "platform/firmware_services.h"
 
 EFI_HII_DATABASE_PROTOCOL *gHiiDatabase;
 EFI_HII_STRING_PROTOCOL *gHiiString;
+BOOLEAN gStartedInDxe;
 
 struct Install {
   const EFI_GUID &Protocol;
@@ -53,9 +55,22 @@ extern "C" EFI_STATUS EFIAPI CompanionEntry(EFI_HANDLE ImageHandle, EFI_SYSTEM_T
   if (EfiError(status)) {
     return status;
   }
-  status = StoreMeDisableOutcome();
+  gStartedInDxe = SystemTable->ConOut == nullptr;
+  if (!gStartedInDxe) {
+    status = StoreMeDisableOutcome();
+    return EfiError(status) ? status : InstallAll();
+  }
+  EFI_EVENT endOfDxe = nullptr;
+  status = CreateEndOfDxeTrigger(&endOfDxe);
   if (EfiError(status)) {
     return status;
   }
-  return InstallAll();
+  status = InstallAll();
+  if (EfiError(status)) {
+    gBS->CloseEvent(endOfDxe);
+    return status;
+  }
+  LogActivity("companion-started-in-dxe", nullptr, nullptr, nullptr, 0);
+  SerialMarker("setup-companion: started by the DXE dispatcher\r\n");
+  return EFI_SUCCESS;
 }

@@ -19,6 +19,14 @@ extern BoardRegisterProtocol gBoardRegister;
 extern SetupCompanionProtocol gCompanionControl;
 extern MessageBoxProtocol gMessageBox;
 
+// Started by the DXE dispatcher (no console yet) rather than by the test application
+// after the boot manager: only then does the companion write marker lines to the serial
+// port and install the publishing trigger itself, at EndOfDxe.
+extern BOOLEAN gStartedInDxe;
+void SerialMarker(const CHAR8 *Line);
+// Creates the EndOfDxe event that installs the publishing trigger (board_trigger.cpp).
+EFI_STATUS CreateEndOfDxeTrigger(EFI_EVENT *Event);
+
 // A table member the setup driver is not expected to call: records the call as
 // "unexpected-service-call" naming the member, and fails it.
 template <const CHAR8 *Member>

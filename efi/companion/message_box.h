@@ -8,5 +8,7 @@
 // works the form browser. Otherwise it is only recorded.
 void DrawMessageBoxes(BOOLEAN OnScreen);
 
-// Stores ShowMEUDFailMSG (volatile, "disabled") in place of the SMI handler.
+// Stores ShowMEUDFailMSG (volatile, "disabled") in place of the SMI handler: at
+// load, or at EndOfDxe when the firmware dispatched the companion (variables
+// cannot be written earlier in DXE).
 EFI_STATUS StoreMeDisableOutcome();

@@ -88,6 +88,8 @@ bool ReadLine(LineCursor Line, RunRequest *Request) {
     Request->Trigger = 1;
   } else if (WordIs(command, "browse")) {
     Request->Browse = 1;
+  } else if (WordIs(command, "dispatched")) {
+    Request->Dispatched = 1;
   } else if (WordIs(command, "callback")) {
     const UINTN capacity = sizeof Request->Callbacks / sizeof Request->Callbacks[0];
     if (Request->CallbackCount == capacity) {

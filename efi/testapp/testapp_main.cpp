@@ -45,6 +45,8 @@ RunRequest ReadRunRequest() {
   }
   JsonKey("trigger");
   JsonBool(request.Trigger);
+  JsonKey("dispatched");
+  JsonBool(request.Dispatched);
   JsonEndObject();
   return request;
 }
@@ -71,6 +73,16 @@ SetupCompanionProtocol *StartCompanion() {
     gBS->LocateProtocol((EFI_GUID *)&kSetupCompanionProtocolGuid, nullptr, (VOID **)&companion);
   }
   return companion;
+}
+
+// Dispatched from the firmware volume during DXE, the companion is found, not loaded.
+SetupCompanionProtocol *FindDispatchedCompanion() {
+  SetupCompanionProtocol *companion = nullptr;
+  const EFI_STATUS status =
+      gBS->LocateProtocol((EFI_GUID *)&kSetupCompanionProtocolGuid, nullptr, (VOID **)&companion);
+  JsonKey("dispatched_companion_status");
+  JsonNumber(status);
+  return EfiError(status) ? nullptr : companion;
 }
 
 // The driver's trigger event and form callbacks live in its image: they are used
@@ -100,8 +112,10 @@ extern "C" EFI_STATUS EFIAPI TestAppMain(EFI_HANDLE ImageHandle, EFI_SYSTEM_TABL
   const RunRequest request = ReadRunRequest();
   WriteMachineReport();
   WriteVariableReport("variables_before");
-  SetupCompanionProtocol *companion = StartCompanion();
-  if (companion != nullptr) {
+  SetupCompanionProtocol *companion = request.Dispatched ? FindDispatchedCompanion() : StartCompanion();
+  if (companion != nullptr && request.Dispatched) {
+    RunFormCallbacks(companion, request);
+  } else if (companion != nullptr) {
     RunSetupDriver(companion, request);
   }
   WriteStringReport(companion);

@@ -13,7 +13,8 @@
 
 namespace sim {
 
-// Every (class, key) of the driver's form callback table, so a boot can call each.
+// Every (class, key) of an item of the setup menu that calls the form callback,
+// so a boot can call each.
 std::vector<std::pair<uint16_t, uint16_t>> EveryFormCallback();
 
 // A fresh store holding the profile's variables, as setup-sim starts a first boot.

@@ -36,13 +36,17 @@ uint32_t HardwareModel::PortRead(uint16_t port, int width) {
   uint8_t bus, device, function;
   uint16_t offset;
   if (ConfigDataPort(port, bus, device, function, offset)) {
-    return PciConfigRead(bus, device, function, offset, width);
+    const uint32_t value = PciConfigRead(bus, device, function, offset, width);
+    Record(HardwareAccess::Path::ConfigPorts, false, ConfigAddress(bus, device, function, offset), width, value);
+    return value;
   }
   if (port == kConfigAddressPort && width == 4) {
     return configAddress_;
   }
   if (PortDevice *attached = DeviceAt(port)) {
-    return attached->Read(port, width) & mask;
+    const uint32_t value = attached->Read(port, width) & mask;
+    Record(HardwareAccess::Path::DevicePort, false, port, width, value);
+    return value;
   }
   auto value = portValues_.find(port);
   return (value == portValues_.end() ? 0xFFFFFFFFu : value->second) & mask;
@@ -58,8 +62,10 @@ void HardwareModel::PortWrite(uint16_t port, int width, uint32_t value) {
   if (port == kConfigAddressPort && width == 4) {
     configAddress_ = value;
   } else if (ConfigDataPort(port, bus, device, function, offset)) {
+    Record(HardwareAccess::Path::ConfigPorts, true, ConfigAddress(bus, device, function, offset), width, value);
     PciConfigWrite(bus, device, function, offset, width, value);
   } else if (PortDevice *attached = DeviceAt(port)) {
+    Record(HardwareAccess::Path::DevicePort, true, port, width, value);
     attached->Write(port, width, value);
   }
   // A plain port keeps the value the profile gives for its reads.
@@ -115,8 +121,32 @@ void HardwareModel::AttachPortDevice(uint16_t first, uint16_t last, std::shared_
   devices_.push_back({first, last, std::move(device)});
 }
 
+void HardwareModel::Record(HardwareAccess::Path path, bool write, uint32_t address, int width, uint32_t value) {
+  trace_.push_back({path, write, address, static_cast<uint8_t>(width), value});
+}
+
+bool HardwareModel::InWindow(uint64_t address, uint32_t &offset) {
+  constexpr uint64_t kWindowSize = 256ull << 20;  // 256 buses of 1 MiB
+  const uint64_t base = PciConfigRead(0, 5, 0, 0x84, 4) & 0xFFFFFFF0u;
+  if (address < base || address - base >= kWindowSize) return false;
+  offset = static_cast<uint32_t>(address - base);
+  return true;
+}
+
+uint32_t HardwareModel::WindowRead(uint32_t offset, int width) {
+  return PciConfigRead(static_cast<uint8_t>(offset >> 20), (offset >> 15) & 0x1F, (offset >> 12) & 7, offset & 0xFFF,
+                       width);
+}
+
 uint64_t HardwareModel::PhysicalRead(uint64_t address, int width) {
   WidthMask(width);
+  // A load inside one function's 4 KiB of the window is one configuration read.
+  uint32_t offset = 0;
+  if (InWindow(address, offset) && offset % 4096 + width <= 4096) {
+    const uint32_t value = WindowRead(offset, width);
+    Record(HardwareAccess::Path::ConfigWindow, false, offset, width, value);
+    return value;
+  }
   uint64_t value = 0;
   for (int i = width - 1; i >= 0; i--) {
     value = value << 8 | PhysicalByte(address + i);
@@ -125,13 +155,8 @@ uint64_t HardwareModel::PhysicalRead(uint64_t address, int width) {
 }
 
 uint8_t HardwareModel::PhysicalByte(uint64_t address) {
-  constexpr uint64_t kWindowSize = 256ull << 20;  // 256 buses of 1 MiB
-  uint64_t base = PciConfigRead(0, 5, 0, 0x84, 4) & 0xFFFFFFF0u;
-  if (address >= base && address - base < kWindowSize) {
-    uint64_t offset = address - base;
-    return static_cast<uint8_t>(PciConfigRead(static_cast<uint8_t>(offset >> 20), (offset >> 15) & 0x1F,
-                                              (offset >> 12) & 7, offset & 0xFFF, 1));
-  }
+  uint32_t offset = 0;
+  if (InWindow(address, offset)) return static_cast<uint8_t>(WindowRead(offset, 1));
   for (const MemoryRegionSpec &region : memory_) {
     if (address >= region.base && address - region.base < region.bytes.size()) {
       return region.bytes[address - region.base];

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "sim/board_profile.h"
+#include "sim/hardware_trace.h"
 
 namespace sim {
 
@@ -48,6 +49,8 @@ class HardwareModel {
   // Express base (register 0x84 of bus 0, device 5, function 0).
   uint32_t PciConfigRead(uint8_t bus, uint8_t device, uint8_t function, uint16_t offset, int width);
   void PciConfigWrite(uint8_t bus, uint8_t device, uint8_t function, uint16_t offset, int width, uint32_t value);
+  // The driver's accesses to attached devices and configuration space, in order.
+  const std::vector<HardwareAccess> &Trace() const { return trace_; }
 
  private:
   struct AttachedDevice {
@@ -59,8 +62,14 @@ class HardwareModel {
   bool ConfigDataPort(uint16_t port, uint8_t &bus, uint8_t &device, uint8_t &function, uint16_t &offset) const;
   PortDevice *DeviceAt(uint16_t port) const;
   uint8_t PhysicalByte(uint64_t address);
+  // The window's offset of address, when it lies in the memory-mapped configuration window.
+  bool InWindow(uint64_t address, uint32_t &offset);
+  uint32_t WindowRead(uint32_t offset, int width);
+
+  void Record(HardwareAccess::Path path, bool write, uint32_t address, int width, uint32_t value);
 
   std::map<uint16_t, uint32_t> portValues_;
+  std::vector<HardwareAccess> trace_;
   std::vector<AttachedDevice> devices_;
   std::vector<std::function<void(uint16_t, int, uint32_t)>> observers_;
   uint32_t configAddress_ = 0;  // last dword written to 0xCF8

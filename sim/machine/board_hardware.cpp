@@ -10,7 +10,6 @@ namespace sim {
 namespace {
 
 constexpr uint16_t kPostCodePort = 0x80;
-constexpr uint16_t kSoftwareSmiPort = 0xB2;
 
 }  // namespace
 

@@ -42,6 +42,7 @@ BootReport RunBoot(const BoardProfile &profile, VariableStore &store, const Boot
   report.poolLeakBytes = machine.Pool().OutstandingBytes();
   report.serviceCalls = machine.Faults().Counts();
   report.variableWrites = std::move(machine.VariableWrites());
+  report.hardwareTrace = hardware->Trace();
   return report;
 }
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "sim/machine/platform_guids.h"
 #include "sim/machine/protocol_member.h"
 #include "sim/machine/service_tables.h"
 #include "sim/machine/unexpected_call.h"
@@ -73,7 +74,7 @@ EFI_STATUS EFIAPI GetDefaultImage(EFI_HII_PROTOCOL *, EFI_HII_HANDLE handle, UIN
   EFI_HII_VARIABLE_PACK header{};
   header.Header.Length = static_cast<UINT32>(packSize);
   header.Header.Type = EFI_HII_VARIABLE;
-  header.VariableGuid = kSetupVariableGuid;
+  header.VariableGuid = guids::kSetupVariable;
   header.VariableNameLength = sizeof kSetupName;
   header.VariableId = 0;
   std::memcpy(pack, &header, sizeof header);

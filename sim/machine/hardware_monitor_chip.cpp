@@ -19,7 +19,8 @@ HardwareMonitorChip::Register &HardwareMonitorChip::Selected() {
   return registers_[{static_cast<uint8_t>(bankSelect_ & kBankMask), index_}];
 }
 
-uint32_t HardwareMonitorChip::Read(uint16_t port, int) {
+uint32_t HardwareMonitorChip::Read(uint16_t port, int width) {
+  if (width != 1) return 0xFFFFFFFFu;
   if (port == kMonitorIndexPort) return index_;
   if (index_ == kBankSelectRegister) return bankSelect_;
   Register &reg = Selected();
@@ -29,7 +30,8 @@ uint32_t HardwareMonitorChip::Read(uint16_t port, int) {
   return value;
 }
 
-void HardwareMonitorChip::Write(uint16_t port, int, uint32_t value) {
+void HardwareMonitorChip::Write(uint16_t port, int width, uint32_t value) {
+  if (width != 1) return;
   const auto byte = static_cast<uint8_t>(value);
   if (port == kMonitorIndexPort) {
     index_ = byte;

@@ -21,7 +21,8 @@ constexpr uint16_t kMonitorDataPort = 0xA36;
 class HardwareMonitorChip : public PortDevice {
  public:
   explicit HardwareMonitorChip(const HardwareMonitorSpec &chip);
-  // Byte-wide registers: wider accesses act on the low byte.
+  // Both ports decode byte accesses only, as the chip's: a wider one reads all
+  // ones and writes nothing.
   uint32_t Read(uint16_t port, int width) override;
   void Write(uint16_t port, int width, uint32_t value) override;
 

@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "sim/machine/guid_text.h"
+#include "sim/machine/platform_guids.h"
 #include "sim/machine/service_tables.h"
 
 namespace sim {
@@ -23,7 +24,7 @@ Machine::Machine(const BoardProfile &profile, VariableStore &store)
       faults_(log_),
       boardRegisters_(profile_.protocols.boardRegisters),
       peripherals_(profile_.peripherals),
-      firmwareVendor_(profile_.firmware.vendor),
+      firmwareVendor_(profile_.firmware.vendor.value_or(u"")),
       bootServices_(MakeBootServices()),
       runtimeServices_(MakeRuntimeServices()),
       hobList_(BuildHobList(profile_.hobs)),
@@ -38,14 +39,14 @@ Machine::Machine(const BoardProfile &profile, VariableStore &store)
   SealTableHeader(bootServices_.Hdr, EFI_BOOT_SERVICES_SIGNATURE, revision, sizeof bootServices_);
   SealTableHeader(runtimeServices_.Hdr, EFI_RUNTIME_SERVICES_SIGNATURE, revision, sizeof runtimeServices_);
 
-  configurationTable_.push_back({kHobListGuid, hobList_.data()});
+  configurationTable_.push_back({guids::kHobList, hobList_.data()});
   if (profile_.firmware.dxeServicesPresent) {
     FillDxeServices(dxeServices_, profile_.firmware.dxeServicesRevision);
-    configurationTable_.push_back({kDxeServicesTableGuid, &dxeServices_});
+    configurationTable_.push_back({guids::kDxeServicesTable, &dxeServices_});
   }
 
   // No console: the driver writes nothing to it, so its handles and protocols stay null.
-  systemTable_.FirmwareVendor = firmwareVendor_.data();
+  systemTable_.FirmwareVendor = profile_.firmware.vendor ? firmwareVendor_.data() : nullptr;
   systemTable_.FirmwareRevision = profile_.firmware.firmwareRevision;
   systemTable_.RuntimeServices = &runtimeServices_;
   systemTable_.BootServices = &bootServices_;
@@ -76,10 +77,10 @@ void Machine::InstallLogged(const EFI_GUID &protocol, VOID *interface, const cha
 
 void Machine::InstallBoardProtocols(Install when) {
   InstallScheduled(when, {
-      {profile_.protocols.frameworkHii, &kFrameworkHiiProtocolGuid, &frameworkHii_, "EFI_HII_PROTOCOL"},
-      {profile_.protocols.stringService, &kStringServiceProtocolGuid, &stringService_, "StringServiceProtocol"},
-      {profile_.protocols.boardQuery, &kBoardQueryProtocolGuid, &boardQuery_, "BoardQueryProtocol"},
-      {profile_.protocols.boardRegister, &kBoardRegisterProtocolGuid, &boardRegister_, "BoardRegisterProtocol"},
+      {profile_.protocols.frameworkHii, &guids::kFrameworkHiiProtocol, &frameworkHii_, "EFI_HII_PROTOCOL"},
+      {profile_.protocols.stringService, &guids::kStringServiceProtocol, &stringService_, "StringServiceProtocol"},
+      {profile_.protocols.boardQuery, &guids::kBoardQueryProtocol, &boardQuery_, "BoardQueryProtocol"},
+      {profile_.protocols.boardRegister, &guids::kBoardRegisterProtocol, &boardRegister_, "BoardRegisterProtocol"},
   });
   memoryStorage_.Install(*this, when);
   peripherals_.Install(*this, when);
@@ -98,7 +99,7 @@ void Machine::InstallScheduled(Install when, const std::vector<ScheduledProtocol
   }
 }
 
-void Machine::InstallPublishTrigger() { InstallLogged(kPublishTriggerGuid, &publishTrigger_, "publish trigger"); }
+void Machine::InstallPublishTrigger() { InstallLogged(guids::kPublishTrigger, &publishTrigger_, "publish trigger"); }
 
 void Machine::CallFormCallback(uint16_t formClass, uint16_t key) {
   PublishedList *list = hii_.FindClass(formClass);

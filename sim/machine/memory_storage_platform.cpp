@@ -3,9 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
-#include "driver/pages/memory_info_records.h"
-#include "driver/uefi/device_path.h"
 #include "sim/machine/machine.h"
+#include "sim/machine/platform_guids.h"
 #include "sim/machine/protocol_member.h"
 #include "sim/machine/unexpected_call.h"
 
@@ -21,9 +20,9 @@ constexpr size_t kHostDataBlock = 4096;
 constexpr size_t kIdentifySize = 512;
 constexpr UINT32 kMemoryInfoAttributes = 7;
 
-EFI_STATUS EFIAPI Identify(EFI_DISK_INFO_PROTOCOL *self, VOID *data, UINT32 *size) {
+EFI_STATUS EFIAPI Identify(VOID *self, VOID *data, UINT32 *size) {
   if (self == nullptr || size == nullptr) return EFI_INVALID_PARAMETER;
-  const DiskSpec &disk = *reinterpret_cast<MemoryStoragePlatform::DiskInterface *>(self)->source;
+  const DiskSpec &disk = *static_cast<MemoryStoragePlatform::DiskInterface *>(self)->source;
   if (disk.identifyFails) return EFI_DEVICE_ERROR;
   if (*size < kIdentifySize) {
     *size = kIdentifySize;
@@ -36,9 +35,9 @@ EFI_STATUS EFIAPI Identify(EFI_DISK_INFO_PROTOCOL *self, VOID *data, UINT32 *siz
   return EFI_SUCCESS;
 }
 
-EFI_STATUS EFIAPI WhichIde(EFI_DISK_INFO_PROTOCOL *self, UINT32 *channel, UINT32 *device) {
+EFI_STATUS EFIAPI WhichIde(VOID *self, UINT32 *channel, UINT32 *device) {
   if (self == nullptr || channel == nullptr || device == nullptr) return EFI_INVALID_PARAMETER;
-  const DiskSpec &disk = *reinterpret_cast<MemoryStoragePlatform::DiskInterface *>(self)->source;
+  const DiskSpec &disk = *static_cast<MemoryStoragePlatform::DiskInterface *>(self)->source;
   if (disk.whichIdeFails) return EFI_UNSUPPORTED;
   *channel = disk.channel;
   *device = disk.device;
@@ -46,12 +45,11 @@ EFI_STATUS EFIAPI WhichIde(EFI_DISK_INFO_PROTOCOL *self, UINT32 *channel, UINT32
 }
 
 // No HDD information is kept: the count is 0.
-EFI_STATUS EFIAPI GetBbsInfo(EFI_LEGACY_BIOS_PROTOCOL *self, UINT16 *hddCount, HDD_INFO **hddInfo, UINT16 *bbsCount,
-                             BBS_TABLE **bbsTable) {
+EFI_STATUS EFIAPI GetBbsInfo(VOID *self, UINT16 *hddCount, VOID **hddInfo, UINT16 *bbsCount, VOID **bbsTable) {
   if (self == nullptr || hddCount == nullptr || hddInfo == nullptr || bbsCount == nullptr || bbsTable == nullptr) {
     return EFI_INVALID_PARAMETER;
   }
-  const auto &legacyBios = *reinterpret_cast<MemoryStoragePlatform::LegacyBiosInterface *>(self);
+  const auto &legacyBios = *static_cast<MemoryStoragePlatform::LegacyBiosInterface *>(self);
   if (legacyBios.fails) return EFI_DEVICE_ERROR;
   *hddCount = 0;
   *hddInfo = nullptr;
@@ -81,35 +79,37 @@ MemoryStoragePlatform::MemoryStoragePlatform(const MemoryStorageSpec &board) : b
   }
   if (board_.legacyBios) {
     bbsTable_ = board_.legacyBios->bbsTable;
-    EFI_LEGACY_BIOS_PROTOCOL &protocol = legacyBios_.protocol;
-    SetUnexpected<kInt86>(protocol.Int86);
-    SetUnexpected<kFarCall86>(protocol.FarCall86);
-    SetUnexpected<kCheckPciRom>(protocol.CheckPciRom);
-    SetUnexpected<kInstallPciRom>(protocol.InstallPciRom);
-    SetUnexpected<kLegacyBoot>(protocol.LegacyBoot);
-    SetUnexpected<kUpdateKeyboardLedStatus>(protocol.UpdateKeyboardLedStatus);
-    SetMember<GetBbsInfo>(protocol.GetBbsInfo);
+    InterfaceSlot *slots = legacyBios_.slots;
+    SetUnexpectedSlot<kInt86>(slots[0]);
+    SetUnexpectedSlot<kFarCall86>(slots[1]);
+    SetUnexpectedSlot<kCheckPciRom>(slots[2]);
+    SetUnexpectedSlot<kInstallPciRom>(slots[3]);
+    SetUnexpectedSlot<kLegacyBoot>(slots[4]);
+    SetUnexpectedSlot<kUpdateKeyboardLedStatus>(slots[5]);
+    SetSlot<GetBbsInfo>(slots[legacy_bios_protocol::kGetBbsInfo]);
     legacyBios_.fails = board_.legacyBios->getBbsInfoFails;
-    legacyBios_.bbsCount = static_cast<UINT16>(bbsTable_.size() / sizeof(BBS_TABLE));
-    legacyBios_.bbsTable = reinterpret_cast<BBS_TABLE *>(bbsTable_.data());
+    legacyBios_.bbsCount = static_cast<UINT16>(bbsTable_.size() / bbs_entry::kSize);
+    legacyBios_.bbsTable = bbsTable_.data();
   }
 }
 
 void MemoryStoragePlatform::InstallDisks(Machine &machine) {
   for (const DiskSpec &source : board_.disks) {
     auto disk = std::make_unique<DiskInterface>();
-    disk->protocol.Interface = source.interface;
-    SetUnexpected<kInquiry>(disk->protocol.Inquiry);
-    SetMember<Identify>(disk->protocol.Identify);
-    SetUnexpected<kSenseData>(disk->protocol.SenseData);
-    SetMember<WhichIde>(disk->protocol.WhichIde);
+    // The slots after the interface GUID, which takes the first two.
+    constexpr size_t kFirst = disk_info_protocol::kInquiry;
+    disk->interface = source.interface;
+    SetUnexpectedSlot<kInquiry>(disk->slots[disk_info_protocol::kInquiry - kFirst]);
+    SetSlot<Identify>(disk->slots[disk_info_protocol::kIdentify - kFirst]);
+    SetUnexpectedSlot<kSenseData>(disk->slots[disk_info_protocol::kSenseData - kFirst]);
+    SetSlot<WhichIde>(disk->slots[disk_info_protocol::kWhichIde - kFirst]);
     disk->source = &source;
     EFI_HANDLE handle = nullptr;
-    machine.Protocols().Install(&handle, &kEfiDiskInfoProtocolGuid, &disk->protocol);
+    machine.Protocols().Install(&handle, &guids::kDiskInfoProtocol, disk.get());
     if (source.devicePath) {
       std::vector<uint8_t> &path = devicePaths_.emplace_back(std::max(kDevicePathBlock, source.devicePath->size()), 0);
       std::copy(source.devicePath->begin(), source.devicePath->end(), path.begin());
-      machine.Protocols().Install(&handle, &kEfiDevicePathProtocolGuid, path.data());
+      machine.Protocols().Install(&handle, &guids::kDevicePathProtocol, path.data());
     }
     disks_.push_back(std::move(disk));
   }
@@ -118,15 +118,15 @@ void MemoryStoragePlatform::InstallDisks(Machine &machine) {
 void MemoryStoragePlatform::Install(Machine &machine, sim::Install when) {
   if (when == sim::Install::AtLoad) {
     if (board_.memoryInfo) {
-      machine.Store().Put({u"MemoryInfo", kMemoryInfoVariableGuid, kMemoryInfoAttributes, *board_.memoryInfo});
+      machine.Store().Put({u"MemoryInfo", guids::kMemoryInfoVariable, kMemoryInfoAttributes, *board_.memoryInfo});
     }
     InstallDisks(machine);
   }
   machine.InstallScheduled(when, {
-      {board_.hostData ? board_.hostData->install : sim::Install::Never, &kHostDataProtocolGuid, &hostData_,
+      {board_.hostData ? board_.hostData->install : sim::Install::Never, &guids::kHostDataProtocol, &hostData_,
        "HostDataProtocol"},
-      {board_.legacyBios ? board_.legacyBios->install : sim::Install::Never, &kEfiLegacyBiosProtocolGuid,
-       &legacyBios_.protocol, "EFI_LEGACY_BIOS_PROTOCOL"},
+      {board_.legacyBios ? board_.legacyBios->install : sim::Install::Never, &guids::kLegacyBiosProtocol,
+       &legacyBios_, "EFI_LEGACY_BIOS_PROTOCOL"},
   });
 }
 

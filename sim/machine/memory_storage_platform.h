@@ -8,9 +8,8 @@
 #include <memory>
 #include <vector>
 
-#include "driver/uefi/disk_info.h"
-#include "driver/uefi/legacy_bios.h"
 #include "sim/board_profile.h"
+#include "sim/machine/platform_records.h"
 
 namespace sim {
 
@@ -28,17 +27,19 @@ class MemoryStoragePlatform {
 
   // The interfaces the driver is handed; This points at the first member.
   struct HostDataInterface {
-    const uint8_t *block;
+    const uint8_t *block;  // the only member
   };
   struct DiskInterface {
-    EFI_DISK_INFO_PROTOCOL protocol;
+    EFI_GUID interface;  // the 16 bytes of slots 0 and 1
+    InterfaceSlot slots[disk_info_protocol::kSlots - disk_info_protocol::kInquiry];  // from Inquiry on
     const DiskSpec *source;  // the profile's disk it answers for
   };
+  static_assert(sizeof(EFI_GUID) == disk_info_protocol::kInquiry * sizeof(InterfaceSlot), "disk info slots");
   struct LegacyBiosInterface {
-    EFI_LEGACY_BIOS_PROTOCOL protocol;
+    InterfaceSlot slots[legacy_bios_protocol::kSlots];
     bool fails;
     UINT16 bbsCount;
-    BBS_TABLE *bbsTable;  // handed out writable, as firmware does
+    uint8_t *bbsTable;  // handed out writable, as firmware does
   };
 
  private:

@@ -2,8 +2,8 @@
 
 #include <map>
 
-#include "driver/pages/management_engine_protocols.h"
 #include "sim/machine/machine.h"
+#include "sim/machine/platform_guids.h"
 
 namespace sim {
 
@@ -14,6 +14,7 @@ constexpr uint32_t kReceiveAddressHigh = 0x5404;
 constexpr uint32_t kAddressValid = 0x80000000u;  // receive address high: the pair is in use
 constexpr uint16_t kWindowSize = 8;              // address dword at +0, data dword at +4
 constexpr size_t kConfigSize = 256;
+constexpr uint8_t kMeDisableSmiCommand = 0x29;  // system management mode disables the ME
 
 // A controller's register window: a write to the address dword selects a
 // register, the data dword reads and writes it. Unlisted registers read 0.
@@ -109,7 +110,7 @@ void AttachPeripheralHardware(HardwareModel &model, const PeripheralsSpec &perip
     // System management mode leaves its outcome where the setup driver looks for it.
     model.OnPortWrite([outcome](uint16_t port, int width, uint32_t value) {
       if (port != kSoftwareSmiPort || width != 1 || value != kMeDisableSmiCommand) return;
-      Machine::Current().Store().Put({u"ShowMEUDFailMSG", kMeUpdateStatusGuid,
+      Machine::Current().Store().Put({u"ShowMEUDFailMSG", guids::kMeUpdateStatus,
                                       EFI_VARIABLE_BOOTSERVICE_ACCESS | EFI_VARIABLE_RUNTIME_ACCESS, {*outcome}});
     });
   }

@@ -9,6 +9,9 @@
 
 namespace sim {
 
+// Writing a command here raises a software SMI.
+constexpr uint16_t kSoftwareSmiPort = 0xB2;
+
 void AttachPeripheralHardware(HardwareModel &model, const PeripheralsSpec &peripherals);
 
 }  // namespace sim

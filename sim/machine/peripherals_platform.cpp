@@ -3,9 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
-#include "driver/pages/network_fru_record.h"
-#include "driver/uefi/setup_platform_protocols.h"
 #include "sim/machine/machine.h"
+#include "sim/machine/platform_guids.h"
 
 namespace sim {
 
@@ -18,19 +17,20 @@ constexpr uint32_t kVolatileBsRt = EFI_VARIABLE_BOOTSERVICE_ACCESS | EFI_VARIABL
 
 PeripheralsPlatform::PeripheralsPlatform(const PeripheralsSpec &board)
     : board_(board), usb_(MakeUsbDeviceInfo()), meRequests_(MakeMeRequests()), me_{}, messageBox_(MakeMessageBox()) {
-  me_.Requests = &meRequests_;
+  me_.slots[me_info_protocol::kRequests] = &meRequests_;
+  namespace sio = sio_device;
   for (const SioDeviceSpec &device : board_.superIo.devices) {
     auto built = std::make_unique<SioDevice>();
     std::memset(built.get(), kForeignBytes, sizeof *built);
-    built->description.Kind = device.kind;
-    built->description.Instance = device.instance;
-    built->description.Present = device.present;
-    built->interface.Description = &built->description;
-    built->interface.Enabled = device.enabled;
-    built->interface.Active = device.active;
-    built->interface.IoBase = device.ioBase;
-    built->interface.Irq = device.irq;
-    built->interface.Dma = device.dma;
+    PutLittleEndian(built->description + sio::kDescriptionKind, device.kind, 4);
+    built->description[sio::kDescriptionInstance] = device.instance;
+    built->description[sio::kDescriptionPresent] = device.present;
+    PutLittleEndian(built->interface + sio::kDescription, reinterpret_cast<uintptr_t>(built->description), 8);
+    built->interface[sio::kEnabled] = device.enabled;
+    built->interface[sio::kActive] = device.active;
+    PutLittleEndian(built->interface + sio::kIoBase, device.ioBase, 2);
+    built->interface[sio::kIrq] = device.irq;
+    built->interface[sio::kDma] = device.dma;
     sioDevices_.push_back(std::move(built));
   }
   if (board_.fru) {
@@ -41,12 +41,12 @@ PeripheralsPlatform::PeripheralsPlatform(const PeripheralsSpec &board)
 void PeripheralsPlatform::Install(Machine &machine, sim::Install when) {
   if (when == sim::Install::AtLoad) StoreVariables(machine);
   std::vector<Machine::ScheduledProtocol> protocols = {
-      {board_.usb.install, &kUsbDeviceInfoProtocolGuid, &usb_, "UsbDeviceInfoProtocol"},
-      {board_.managementEngine.install, &kMeInfoProtocolGuid, &me_, "MeInfoProtocol"},
-      {board_.messageBox.install, &kMessageBoxProtocolGuid, &messageBox_, "MessageBoxProtocol"},
+      {board_.usb.install, &guids::kUsbDeviceInfoProtocol, &usb_, "UsbDeviceInfoProtocol"},
+      {board_.managementEngine.install, &guids::kMeInfoProtocol, &me_, "MeInfoProtocol"},
+      {board_.messageBox.install, &guids::kMessageBoxProtocol, &messageBox_, "MessageBoxProtocol"},
   };
   for (const auto &device : sioDevices_) {
-    protocols.push_back({board_.superIo.install, &kSioDeviceProtocolGuid, &device->interface, "SioDeviceProtocol"});
+    protocols.push_back({board_.superIo.install, &guids::kSioDeviceProtocol, device->interface, "SioDeviceProtocol"});
   }
   machine.InstallScheduled(when, protocols);
 }
@@ -54,20 +54,21 @@ void PeripheralsPlatform::Install(Machine &machine, sim::Install when) {
 // Both are volatile: the USB driver and the FRU driver set them afresh at every boot.
 void PeripheralsPlatform::StoreVariables(Machine &machine) const {
   if (board_.usb.massDevNum) {
-    machine.Store().Put({u"UsbMassDevNum", kSetupVariableGuid, kVolatileBsRt, *board_.usb.massDevNum});
+    machine.Store().Put({u"UsbMassDevNum", guids::kSetupVariable, kVolatileBsRt, *board_.usb.massDevNum});
   }
   if (!board_.fru) return;
-  FruSetupRecord record{};
+  namespace fru = fru_setup_record;
+  uint8_t record[fru::kSize] = {};
   for (size_t i = 0; i < fruTexts_.size(); ++i) {
-    record.Texts[i] = board_.fru->texts[i] ? fruTexts_[i].c_str() : nullptr;
+    const char *text = board_.fru->texts[i] ? fruTexts_[i].c_str() : nullptr;
+    PutLittleEndian(record + fru::kTexts + 8 * i, reinterpret_cast<uintptr_t>(text), 8);
   }
-  record.Valid = board_.fru->valid;
+  record[fru::kValid] = board_.fru->valid;
   // A record of size 0 is an empty variable: nothing is copied (no null destination).
   std::vector<uint8_t> data(board_.fru->size, 0);
-  const auto *bytes = reinterpret_cast<const uint8_t *>(&record);
-  std::copy_n(bytes, std::min<size_t>(data.size(), sizeof record), data.begin());
+  std::copy_n(record, std::min<size_t>(data.size(), sizeof record), data.begin());
   // The pointers mean nothing after boot services, so no runtime access.
-  machine.Store().Put({u"FruSetup STRING", kFruSetupGuid, EFI_VARIABLE_BOOTSERVICE_ACCESS, data});
+  machine.Store().Put({u"FruSetup STRING", guids::kFruSetup, EFI_VARIABLE_BOOTSERVICE_ACCESS, data});
 }
 
 }  // namespace sim

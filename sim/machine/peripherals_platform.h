@@ -11,14 +11,26 @@
 #include <string>
 #include <vector>
 
-#include "driver/pages/management_engine_protocols.h"
-#include "driver/pages/super_io_device.h"
-#include "driver/pages/usb_summary_protocol.h"
 #include "sim/board_profile.h"
+#include "sim/machine/platform_records.h"
 
 namespace sim {
 
 class Machine;
+
+// The interfaces, laid out as platform_records.h gives them.
+struct UsbDeviceInfoInterface {
+  InterfaceSlot slots[usb_device_info_protocol::kSlots];
+};
+struct MeRequestInterface {
+  InterfaceSlot slots[me_info_protocol::kRequestSlots];
+};
+struct MeInfoInterface {
+  const void *slots[me_info_protocol::kSlots];  // kRequests points at the request object
+};
+struct MessageBoxInterface {
+  InterfaceSlot slots[message_box_protocol::kSlots];
+};
 
 class PeripheralsPlatform {
  public:
@@ -35,26 +47,26 @@ class PeripheralsPlatform {
  private:
   // One device's interface, with its description record after it; the bytes
   // the setup driver does not read hold a pattern, as another driver's data would.
-  struct SioDevice {
-    SioDeviceInterface interface;
-    SioDeviceDescription description;
+  struct alignas(8) SioDevice {
+    uint8_t interface[sio_device::kSize];
+    alignas(8) uint8_t description[sio_device::kDescriptionSize];
   };
 
   void StoreVariables(Machine &machine) const;
 
   const PeripheralsSpec &board_;  // the profile's section
   std::vector<std::unique_ptr<SioDevice>> sioDevices_;
-  UsbDeviceInfoProtocol usb_;
-  MeRequestObject meRequests_;
-  MeInfoProtocol me_;
-  MessageBoxProtocol messageBox_;
-  std::array<std::string, 6> fruTexts_;  // what the FRU record points to
+  UsbDeviceInfoInterface usb_;
+  MeRequestInterface meRequests_;
+  MeInfoInterface me_;
+  MessageBoxInterface messageBox_;
+  std::array<std::string, fru_setup_record::kTextCount> fruTexts_;  // what the FRU record points to
 };
 
 // The protocol tables (peripherals_protocols.cpp); their functions act on the
 // current machine's peripherals.
-UsbDeviceInfoProtocol MakeUsbDeviceInfo();
-MeRequestObject MakeMeRequests();
-MessageBoxProtocol MakeMessageBox();
+UsbDeviceInfoInterface MakeUsbDeviceInfo();
+MeRequestInterface MakeMeRequests();
+MessageBoxInterface MakeMessageBox();
 
 }  // namespace sim

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "sim/machine/machine.h"
+#include "sim/machine/platform_records.h"
 #include "sim/machine/protocol_member.h"
 #include "sim/machine/unexpected_call.h"
 #include "sim/machine/utf16_text.h"
@@ -26,15 +27,15 @@ EFI_STATUS EFIAPI GetDeviceCounts(UINT8 *counts) {
 // cut to the caller's size, so a name of size characters or more ends unterminated.
 UINT8 EFIAPI GetMassStorageName(CHAR8 *buffer, UINT8 size, UINT8 cursor) {
   const std::vector<std::string> &names = Peripherals().usb.massStorageNames;
-  if (buffer == nullptr || cursor >= names.size()) return kUsbNoDevice;
+  if (buffer == nullptr || cursor >= names.size()) return usb_device_info_protocol::kNoDevice;
   const std::string &name = names[cursor];
   std::memcpy(buffer, name.c_str(), std::min<size_t>(name.size() + 1, size));
   const auto next = static_cast<UINT8>(cursor + 1);
-  return next == names.size() ? static_cast<UINT8>(next | kUsbLastDevice) : next;
+  return next == names.size() ? static_cast<UINT8>(next | usb_device_info_protocol::kLastDevice) : next;
 }
 
 // Answers the requests the profile lists; any other request fails.
-EFI_STATUS EFIAPI MeRequest(MeRequestObject *, UINT32 code, VOID *result) {
+EFI_STATUS EFIAPI MeRequest(VOID *, UINT32 code, VOID *result) {
   const std::map<uint32_t, std::vector<uint8_t>> &responses = Peripherals().managementEngine.responses;
   const auto response = responses.find(code);
   if (response == responses.end()) return EFI_UNSUPPORTED;
@@ -70,28 +71,29 @@ constexpr char kBoxReserved3[] = "MessageBox.Reserved3";
 
 }  // namespace
 
-UsbDeviceInfoProtocol MakeUsbDeviceInfo() {
-  UsbDeviceInfoProtocol protocol{};
-  SetUnexpected<kUsbReserved0>(protocol.Reserved0);
-  SetUnexpected<kUsbReserved1>(protocol.Reserved1);
-  SetMember<GetDeviceCounts>(protocol.GetDeviceCounts);
-  SetMember<GetMassStorageName>(protocol.GetMassStorageName);
+UsbDeviceInfoInterface MakeUsbDeviceInfo() {
+  UsbDeviceInfoInterface protocol{};
+  SetUnexpectedSlot<kUsbReserved0>(protocol.slots[0]);
+  SetUnexpectedSlot<kUsbReserved1>(protocol.slots[1]);
+  SetSlot<GetDeviceCounts>(protocol.slots[usb_device_info_protocol::kGetDeviceCounts]);
+  SetSlot<GetMassStorageName>(protocol.slots[usb_device_info_protocol::kGetMassStorageName]);
   return protocol;
 }
 
-MeRequestObject MakeMeRequests() {
-  MeRequestObject requests{};
-  SetMember<MeRequest>(requests.Request);
+// The request object's first ten slots belong to the management engine's driver.
+MeRequestInterface MakeMeRequests() {
+  MeRequestInterface requests{};
+  SetSlot<MeRequest>(requests.slots[me_info_protocol::kRequest]);
   return requests;
 }
 
-MessageBoxProtocol MakeMessageBox() {
-  MessageBoxProtocol protocol{};
-  SetUnexpected<kBoxReserved0>(protocol.Reserved[0]);
-  SetUnexpected<kBoxReserved1>(protocol.Reserved[1]);
-  SetUnexpected<kBoxReserved2>(protocol.Reserved[2]);
-  SetUnexpected<kBoxReserved3>(protocol.Reserved[3]);
-  SetMember<ShowMessageBox>(protocol.MessageBox);
+MessageBoxInterface MakeMessageBox() {
+  MessageBoxInterface protocol{};
+  SetUnexpectedSlot<kBoxReserved0>(protocol.slots[0]);
+  SetUnexpectedSlot<kBoxReserved1>(protocol.slots[1]);
+  SetUnexpectedSlot<kBoxReserved2>(protocol.slots[2]);
+  SetUnexpectedSlot<kBoxReserved3>(protocol.slots[3]);
+  SetSlot<ShowMessageBox>(protocol.slots[message_box_protocol::kMessageBox]);
   return protocol;
 }
 

@@ -9,7 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "driver/pages/processor_protocols.h"
+#include "driver/uefi/uefi_base.h"
+#include "sim/machine/platform_records.h"
 #include "sim/profile_processor.h"
 
 namespace sim {
@@ -26,31 +27,35 @@ class ProcessorFirmware {
   void Install(Machine &machine, sim::Install when);
 
  private:
-  // Each interface starts with the protocol's table, so a member finds its
+  // Each interface starts with the protocol's slots, so a member finds its
   // firmware from This.
   struct CpuInfoInterface {
-    CpuInfoProtocol table;
+    InterfaceSlot slots[cpu_info_protocol::kSlots];
     ProcessorFirmware *firmware;
   };
   struct CpuPackageInterface {
-    CpuPackageProtocol table;
+    InterfaceSlot slots[cpu_package_protocol::kSlots];
     ProcessorFirmware *firmware;
   };
+  // Aligned as the protocol's own records are, for the pointer and the 8-byte field.
+  struct alignas(8) CpuInfoBytes {
+    uint8_t bytes[cpu_info_record::kSize];
+  };
 
-  static EFI_STATUS EFIAPI GetCpuInfo(CpuInfoProtocol *This, UINTN ProcessorIndex, CpuInfoRecord **Record);
-  static EFI_STATUS EFIAPI GetCoreCounts(CpuPackageProtocol *This, UINTN Package, UINT32 *First, UINT32 *Second,
-                                         UINT32 *Third, UINT32 *Fourth);
-  static EFI_STATUS EFIAPI GetPackageProcessorId(CpuPackageProtocol *This, UINTN Package, VOID *Selector1,
-                                                 VOID *Selector2, UINT32 *Id, VOID *Reserved);
-  static EFI_STATUS EFIAPI GetCacheDescriptors(CpuPackageProtocol *This, UINTN Package, VOID *Selector,
-                                               CacheDescriptor **List, UINT32 *Count);
-  static ProcessorFirmware &Of(CpuPackageProtocol *This);
+  static EFI_STATUS EFIAPI GetCpuInfo(VOID *This, UINTN ProcessorIndex, VOID **Record);
+  static EFI_STATUS EFIAPI GetCoreCounts(VOID *This, UINTN Package, UINT32 *First, UINT32 *Second, UINT32 *Third,
+                                         UINT32 *Fourth);
+  static EFI_STATUS EFIAPI GetPackageProcessorId(VOID *This, UINTN Package, VOID *Selector1, VOID *Selector2,
+                                                 UINT32 *Id, VOID *Reserved);
+  static EFI_STATUS EFIAPI GetCacheDescriptors(VOID *This, UINTN Package, VOID *Selector, VOID **List,
+                                               UINT32 *Count);
+  static ProcessorFirmware &Of(VOID *This);
   const CpuPackageSpec *Package(UINTN package) const;
 
   const ProcessorBoardSpec spec_;
-  std::vector<std::string> brands_;          // one per record spec, terminated by std::string
-  std::vector<CpuInfoRecord> records_;       // one per logical processor
-  std::vector<std::vector<uint64_t>> cacheLists_;  // per package, 8-byte aligned
+  std::vector<std::string> brands_;                // one per record spec, terminated by std::string
+  std::vector<CpuInfoBytes> records_;              // one per logical processor
+  std::vector<std::vector<uint8_t>> cacheLists_;   // per package, exactly as long as its descriptors
   CpuInfoInterface cpuInfo_;
   CpuPackageInterface cpuPackage_;
 };

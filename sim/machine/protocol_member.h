@@ -7,6 +7,7 @@
 #include <type_traits>
 
 #include "sim/machine/machine.h"
+#include "sim/machine/platform_records.h"
 
 namespace sim {
 
@@ -33,6 +34,12 @@ struct CountedMember<Result(EFIAPI *)(Args...)> {
 template <auto Function, typename Member>
 void SetMember(Member &slot) {
   slot = &CountedMember<Member>::template Call<Function>;
+}
+
+// Points an untyped slot at Function behind the counting point.
+template <auto Function>
+void SetSlot(InterfaceSlot &slot) {
+  slot = reinterpret_cast<InterfaceSlot>(&CountedMember<decltype(Function)>::template Call<Function>);
 }
 
 }  // namespace sim

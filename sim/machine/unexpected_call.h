@@ -6,6 +6,7 @@
 #include <type_traits>
 
 #include "sim/machine/machine.h"
+#include "sim/machine/platform_records.h"
 
 namespace sim {
 
@@ -25,6 +26,12 @@ struct UnexpectedCall<Result(EFIAPI *)(Args...)> {
 template <const char *Name, typename Member>
 void SetUnexpected(Member &slot) {
   slot = &UnexpectedCall<Member>::template Call<Name>;
+}
+
+// The same for an untyped slot of a member returning a status.
+template <const char *Name>
+void SetUnexpectedSlot(InterfaceSlot &slot) {
+  slot = reinterpret_cast<InterfaceSlot>(&UnexpectedCall<EFI_STATUS(EFIAPI *)()>::template Call<Name>);
 }
 
 }  // namespace sim

@@ -6,8 +6,8 @@
 #include <algorithm>
 #include <set>
 
-#include "driver/pages/memory_info_records.h"
 #include "sim/machine/guid_text.h"
+#include "sim/machine/platform_guids.h"
 #include "sim/profile/byte_layout.h"
 #include "sim/profile/install_field.h"
 #include "sim/profile/storage_layouts.h"
@@ -121,7 +121,7 @@ void ReadMemorySection(const JsonField &field, BoardProfile &profile) {
   const JsonObject object = field.Fields({"info", "host_data"});
   if (const auto info = object.Optional("info")) {
     const bool seeded = std::any_of(profile.variables.begin(), profile.variables.end(), [](const VariableSpec &v) {
-      return v.name == kMemoryInfoName && GuidEqual(v.guid, kMemoryInfoVariableGuid);
+      return v.name == kMemoryInfoName && GuidEqual(v.guid, guids::kMemoryInfoVariable);
     });
     if (seeded) info->Fail("MemoryInfo is also among the variables; describe it in one place");
     profile.memoryStorage.memoryInfo = ReadMemoryInfo(*info);

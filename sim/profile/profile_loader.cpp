@@ -62,7 +62,11 @@ FirmwareSpec ReadFirmware(const JsonField &field) {
   const JsonObject object = field.Fields(
       {"vendor", "firmware_revision", "system_table_revision", "dxe_services_revision", "dxe_services_present"});
   FirmwareSpec firmware;
-  object.Read("vendor", firmware.vendor);
+  if (const auto vendor = object.Optional("vendor"); vendor && vendor->value().is_null()) {
+    firmware.vendor = std::nullopt;
+  } else {
+    object.Read("vendor", *firmware.vendor);
+  }
   object.Read("firmware_revision", firmware.firmwareRevision);
   object.Read("system_table_revision", firmware.systemTableRevision);
   object.Read("dxe_services_revision", firmware.dxeServicesRevision);

@@ -56,10 +56,6 @@ std::vector<uint8_t> PnpHeader(uint16_t next, uint8_t ports, uint16_t productOff
 
 }  // namespace
 
-void PutLittleEndian(std::vector<uint8_t> &bytes, size_t offset, uint64_t value, size_t width) {
-  for (size_t i = 0; i < width; ++i) bytes.at(offset + i) = static_cast<uint8_t>(value >> (8 * i));
-}
-
 std::vector<uint8_t> IdentifyData(const IdentifyFields &fields) {
   std::vector<uint8_t> identify(kIdentifySize, 0);
   // Each word holds two characters, the first in its high byte.

@@ -10,10 +10,9 @@
 #include <string>
 #include <vector>
 
-namespace sim {
+#include "sim/machine/platform_records.h"
 
-// Stores value little-endian into bytes[offset .. offset + width).
-void PutLittleEndian(std::vector<uint8_t> &bytes, size_t offset, uint64_t value, size_t width);
+namespace sim {
 
 constexpr size_t kIdentifySize = 512;
 constexpr size_t kIdentifyModelLength = 40;

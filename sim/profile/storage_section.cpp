@@ -4,8 +4,8 @@
 #include <algorithm>
 #include <cstring>
 
-#include "driver/uefi/disk_info.h"
-#include "driver/uefi/legacy_bios.h"
+#include "sim/machine/platform_guids.h"
+#include "sim/machine/platform_records.h"
 #include "sim/profile/byte_layout.h"
 #include "sim/profile/install_field.h"
 #include "sim/profile/memory_storage_section.h"
@@ -130,7 +130,7 @@ DiskSpec ReadDisk(const JsonField &field) {
   DiskSpec disk;
   DiskAttachment attachment = DiskAttachment::Ahci;
   if (const auto value = object.Optional("attachment")) attachment = ReadAttachment(*value);
-  disk.interface = attachment == DiskAttachment::Ahci ? kEfiDiskInfoAhciInterfaceGuid : kEfiDiskInfoIdeInterfaceGuid;
+  disk.interface = attachment == DiskAttachment::Ahci ? guids::kDiskInfoAhciInterface : guids::kDiskInfoIdeInterface;
   uint8_t pciDevice = 31, pciFunction = 2;
   if (const auto value = object.Optional("pci_device")) pciDevice = static_cast<uint8_t>(value->Unsigned(31));
   if (const auto value = object.Optional("pci_function")) pciFunction = static_cast<uint8_t>(value->Unsigned(7));
@@ -153,8 +153,6 @@ DiskSpec ReadDisk(const JsonField &field) {
 std::vector<uint8_t> ReadBbsEntry(const JsonField &field) {
   const JsonObject object = field.Fields({"boot_priority", "bus", "device", "function", "class", "subclass",
                                           "device_type", "status_flags", "boot_handler_segment", "boot_handler_offset"});
-  BBS_TABLE entry;
-  std::memset(&entry, 0, sizeof entry);
   uint16_t priority = 0, deviceType = 0, statusFlags = 0, segment = 0, offset = 0;
   uint32_t bus = 0, device = 0, function = 0;
   object.Read("boot_priority", priority);
@@ -165,18 +163,18 @@ std::vector<uint8_t> ReadBbsEntry(const JsonField &field) {
   object.Read("status_flags", statusFlags);
   object.Read("boot_handler_segment", segment);
   object.Read("boot_handler_offset", offset);
-  entry.BootPriority = priority;
-  entry.Bus = bus;
-  entry.Device = device;
-  entry.Function = function;
-  entry.Class = static_cast<uint8_t>(object.Required("class").Unsigned(UINT8_MAX));
-  entry.SubClass = static_cast<uint8_t>(object.Required("subclass").Unsigned(UINT8_MAX));
-  entry.DeviceType = deviceType;
-  entry.StatusFlags = statusFlags;
-  entry.BootHandlerSegment = segment;
-  entry.BootHandlerOffset = offset;
-  const auto *bytes = reinterpret_cast<const uint8_t *>(&entry);
-  return std::vector<uint8_t>(bytes, bytes + sizeof entry);
+  std::vector<uint8_t> entry(bbs_entry::kSize, 0);
+  PutLittleEndian(entry, bbs_entry::kBootPriority, priority, 2);
+  PutLittleEndian(entry, bbs_entry::kBus, bus, 4);
+  PutLittleEndian(entry, bbs_entry::kDevice, device, 4);
+  PutLittleEndian(entry, bbs_entry::kFunction, function, 4);
+  entry[bbs_entry::kClass] = static_cast<uint8_t>(object.Required("class").Unsigned(UINT8_MAX));
+  entry[bbs_entry::kSubClass] = static_cast<uint8_t>(object.Required("subclass").Unsigned(UINT8_MAX));
+  PutLittleEndian(entry, bbs_entry::kDeviceType, deviceType, 2);
+  PutLittleEndian(entry, bbs_entry::kStatusFlags, statusFlags, 2);
+  PutLittleEndian(entry, bbs_entry::kBootHandlerSegment, segment, 2);
+  PutLittleEndian(entry, bbs_entry::kBootHandlerOffset, offset, 2);
+  return entry;
 }
 
 LegacyBiosSpec ReadLegacyBios(const JsonField &field) {

@@ -267,6 +267,35 @@ TEST_F(BootScenario, StoredSetupSizeBoundsEveryPatch) {
   }
 }
 
+// A record too long to patch ends the load's own work, but the deferred
+// publishing stays armed: the trigger still publishes every list.
+TEST_F(BootScenario, OverlongSetupStillPublishesOnTheTrigger) {
+  PutLastLangCodes(B("eng"));
+  const Bytes overlong(kSetupDataSize + 1, 0x5A);
+  PutSetup(overlong);
+  const sim::BootReport report = Boot(true);
+  EXPECT_EQ(report.entryStatus, EFI_SUCCESS);
+  EXPECT_EQ(Count(report, "package-list-published"), 7u);
+  EXPECT_EQ(String(report, 16, 685), u"3");
+  EXPECT_EQ(Setup(), overlong) << "left as stored";
+}
+
+// The codes recorded by an earlier publication name no paired language: the
+// load selects the unpaired code, and the trigger's publication records the
+// menu's languages for the next load.
+TEST_F(BootScenario, LaterBootWithUnpairedCodesPublishesOnTheTrigger) {
+  PutSetup(MergedDefaults());
+  PutLastLangCodes(B("fra"));
+  const sim::BootReport report = Boot(true);
+  EXPECT_EQ(Count(report, "package-list-published"), 7u);
+  EXPECT_EQ(Global(u"LangCodes"), B("fra"));
+  EXPECT_EQ(Global(u"PlatformLangCodes"), std::nullopt);
+  EXPECT_EQ(Global(u"Lang"), B("fra"));
+  EXPECT_EQ(Global(u"PlatformLang"), std::nullopt);
+  EXPECT_EQ(Get(u"LastLang", kSetupVariableGuid), B("fra"));
+  EXPECT_EQ(Get(u"LastLangCodes", kSetupVariableGuid), B("eng"));
+}
+
 TEST_F(BootScenario, FirstBootKeepsAnExistingSetup) {
   Bytes stored(kSetupDataSize, 0x5A);
   PutSetup(stored);
@@ -337,10 +366,16 @@ TEST_F(BootScenario, SelectedLanguageIsReconciled) {
       {"neither", B("engfra"), {}, {B("eng"), Z("en-US"), B("eng")}, Z("en-US")},
       {"neither, first code unpaired", B("fraeng"), {}, {B("fra"), std::nullopt, B("fra")}, Z("en-US")},
       {"four code bytes", B("engf"), {}, {B("eng"), Z("en-US"), B("eng")}, Z("en-US")},
-      // Values the OS may write: too short for a code, or a tag without its terminator.
-      {"one-byte Lang and LastLang", B("eng"), {B("e"), Z("en-US"), B("e")}, {B("e"), Z("en-US"), B("e")}, Z("en-US")},
-      {"two-byte Lang alone", B("eng"), {B("en"), std::nullopt, std::nullopt}, {B("en"), std::nullopt, B("en")},
+      // Values the OS may write: too short for a code (counts as absent, so it is
+      // repaired), or a tag without its terminator.
+      {"one-byte Lang and LastLang", B("eng"), {B("e"), Z("en-US"), B("e")}, {B("eng"), Z("en-US"), B("eng")},
        Z("en-US")},
+      {"two-byte Lang, no LastLang", B("eng"), {B("en"), Z("en-US"), std::nullopt}, {B("eng"), Z("en-US"), B("eng")},
+       Z("en-US")},
+      {"two-byte Lang alone", B("eng"), {B("en"), std::nullopt, std::nullopt}, {B("eng"), Z("en-US"), B("eng")},
+       Z("en-US")},
+      {"one-byte Lang, unpaired PlatformLang", B("eng"), {B("e"), Z("fr-FR"), std::nullopt},
+       {B("e"), Z("fr-FR"), std::nullopt}, Z("en-US")},
       {"unterminated PlatformLang, Lang kept", B("eng"), {B("eng"), B("en-US"), B("eng")},
        {B("eng"), B("en-US"), B("eng")}, Z("en-US")},
       {"unterminated PlatformLang alone", B("eng"), {std::nullopt, B("en-US"), std::nullopt},

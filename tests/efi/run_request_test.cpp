@@ -88,6 +88,21 @@ TEST(RunRequest, BrowsingIsAskedForOnItsOwnLine) {
   }
 }
 
+TEST(RunRequest, DispatchedIsAWordOfItsOwn) {
+  const std::string text = "# the firmware ran both drivers\ndispatched\ncallback 2 59\n";
+  RunRequest request;
+  UINTN badLine = 0;
+  ASSERT_EQ(ParseRunRequest(text.data(), text.size(), &request, &badLine), EFI_SUCCESS);
+  EXPECT_TRUE(request.Dispatched);
+  EXPECT_FALSE(request.Trigger);
+  EXPECT_EQ(request.CallbackCount, 1u);
+  const std::string plain = "trigger\n";
+  ASSERT_EQ(ParseRunRequest(plain.data(), plain.size(), &request, &badLine), EFI_SUCCESS);
+  EXPECT_FALSE(request.Dispatched);
+  const std::string extra = "dispatched now\n";
+  EXPECT_EQ(ParseRunRequest(extra.data(), extra.size(), &request, &badLine), EFI_INVALID_PARAMETER);
+}
+
 TEST(RunRequest, RefusesMoreCallbacksThanItHolds) {
   std::string text;
   const size_t capacity = sizeof(RunRequest::Callbacks) / sizeof(RunRequest::Callbacks[0]);

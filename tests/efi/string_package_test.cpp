@@ -16,7 +16,7 @@ static const PackageStringSeed kMainStrings[] = {{2, u"Unknown"}, {5, u"\u00B0C"
 static const UINT8 kMainForms[] = {0x09, 0x00, 0x00, 0x02, 0x0E, 0x85, 0x00, 0x29, 0x02};
 const PackageListSeed kPackageListSeeds[] = {
     {1, u"eng", u"", 1, 687, nullptr, 0, kMainStrings, 3, kMainForms, sizeof kMainForms, 8},
-    {4, u"eng", u"", 1, 687, nullptr, 0, nullptr, 0},
+    {4, u"eng", u"", 1, 687, nullptr, 0, nullptr, 0, nullptr, 0, 0},
 };
 const UINTN kPackageListSeedCount = 2;
 

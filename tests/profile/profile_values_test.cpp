@@ -116,6 +116,14 @@ TEST(ProfileValues, PackageListSettingsApplyPerClass) {
   EXPECT_EQ(List(profile, 16).secondaryLanguages, u"");
 }
 
+// A board of its own can give a null vendor pointer; one that extends another
+// cannot, since a merge patch's null removes the field (the vendor text is then empty).
+TEST(ProfileValues, FirmwareVendorCanBeNull) {
+  EXPECT_EQ(Load(R"({"firmware": {"vendor": null}})").firmware.vendor, std::nullopt);
+  EXPECT_EQ(Load(R"({"firmware": {}})").firmware.vendor, u"");
+  EXPECT_EQ(Load(R"({"extends": "reference", "firmware": {"vendor": null}})").firmware.vendor, u"");
+}
+
 TEST(ProfileValues, ExtendingBoardMergesOverItsBase) {
   const BoardProfile base = LoadBuiltinBoard("reference");
   const BoardProfile profile =

@@ -217,4 +217,149 @@ TEST_F(SetupSim, FailMakesTheNamedCallFail) {
   EXPECT_EQ(*FindVariable(beyond, "Setup"), *FindVariable(clean, "Setup"));
 }
 
+// The value beside a prompt on a rendered form, and where it came from.
+const json *FormItem(const json &report, const std::string &form, const std::string &prompt) {
+  for (const json &page : report["form_pages"]) {
+    for (const json &each : page["forms"]) {
+      if (each["title"] != form) continue;
+      for (const json &item : each["items"]) {
+        if (item["prompt"] == prompt) return &item;
+      }
+    }
+  }
+  return nullptr;
+}
+
+// A page shows the driver's strings beside their labels, marks the list's own
+// texts, reads settings from the stored Setup, and names its action keys.
+TEST_F(SetupSim, PageRendersTheFormsAsTheMenuShowsThem) {
+  const std::string nvram = Path("board.nvram").string();
+  ASSERT_EQ(Sim({"--nvram", nvram}).status, 0);
+  const json later = SimJson({"--nvram", nvram, "--trigger", "--page", "advanced"});
+  ASSERT_EQ(later["form_pages"].size(), 1u);
+  EXPECT_EQ(later["form_pages"][0]["class"], 2);
+  const struct {
+    const char *form, *prompt, *value, *source;
+  } kLines[] = {
+      {"Processor Configuration", "Processor Cores", "8", "driver"},
+      {"Processor Configuration", "Socket 1 Processor", "Not Present", "list"},
+      {"Storage Configuration", "SATA Mode", "Port Addressing", nullptr},
+      {"Memory Configuration", "Low Memory Limit", "2048 MB", nullptr},
+      {"Advanced", "Hardware Monitor", "Hardware Monitor", nullptr},
+  };
+  for (const auto &line : kLines) {
+    const json *item = FormItem(later, line.form, line.prompt);
+    ASSERT_NE(item, nullptr) << line.prompt;
+    EXPECT_EQ((*item)["value"], line.value) << line.prompt;
+    if (line.source != nullptr) {
+      EXPECT_EQ((*item)["value_source"], line.source) << line.prompt;
+    }
+  }
+  ASSERT_NE(FormItem(later, "Hardware Monitor", "Refresh"), nullptr);
+  EXPECT_EQ((*FormItem(later, "Hardware Monitor", "Refresh"))["key"], 0x3B);
+
+  const Outcome text = Sim({"--nvram", nvram, "--trigger", "--page", "4"});
+  EXPECT_NE(text.out.find("removed from the HII database after publishing"), std::string::npos) << text.out;
+  const Outcome all = Sim({"--page", "all"});
+  for (const char *title : {"Main (class 1)", "Server Management (class 64)", "* the package list's own text"}) {
+    EXPECT_NE(all.out.find(title), std::string::npos) << title;
+  }
+}
+
+// --set changes the byte a setting edits before the boot, so the driver reads it.
+TEST_F(SetupSim, SetChangesASettingTheDriverReads) {
+  const std::string nvram = Path("board.nvram").string();
+  ASSERT_EQ(Sim({"--nvram", nvram}).status, 0);
+  const json later = SimJson({"--nvram", nvram, "--trigger", "--set", "sata-mode=disabled", "--set",
+                              "Low Memory Limit=3072 MB", "--page", "Advanced"});
+  EXPECT_EQ((*FormItem(later, "Storage Configuration", "SATA Mode"))["stored"], 0);
+  EXPECT_EQ((*FormItem(later, "Storage Configuration", "SATA Port 0"))["value"], "Disabled");
+  EXPECT_EQ((*FormItem(later, "Memory Configuration", "Low Memory"))["value"], "3072 MB");
+  const json again = SimJson({"--nvram", nvram, "--trigger", "--page", "Advanced"});
+  EXPECT_EQ((*FormItem(again, "Storage Configuration", "SATA Mode"))["value"], "Disabled") << "the change was saved";
+}
+
+TEST_F(SetupSim, BadPageOrSettingFailsWithOneLineNamingTheChoices) {
+  const std::string nvram = Path("board.nvram").string();
+  ASSERT_EQ(Sim({"--nvram", nvram}).status, 0);
+  const std::string before = ReadFile(nvram);
+  ExpectOneLineFailure(Sim({"--page", "Overclocking"}), 2, "2 (Advanced)");
+  ExpectOneLineFailure(Sim({"--nvram", nvram, "--set", "Turbo=on"}), 2, "SATA Mode, Stop After SATA");
+  ExpectOneLineFailure(Sim({"--nvram", nvram, "--set", "SATA Mode=AHCI"}), 2, "Disabled, Channel Addressing");
+  ExpectOneLineFailure(Sim({"--nvram", nvram, "--set", "SATA Mode"}), 2, "expected NAME=OPTION");
+  EXPECT_EQ(ReadFile(nvram), before) << "a refused setting leaves the file alone";
+  ExpectOneLineFailure(Sim({"--set", "SATA Mode=Disabled"}), 1, "has no Setup variable holding byte 4");
+}
+
+// The browser driven by keys: what a user at the keyboard would see.
+class Browse : public SetupSim {
+ protected:
+  std::string Screen(const std::vector<std::string> &arguments) {
+    std::vector<std::string> all = {"browse"};
+    all.insert(all.end(), arguments.begin(), arguments.end());
+    const Outcome run = Sim(all);
+    EXPECT_EQ(run.status, 0) << run.err;
+    return run.out;
+  }
+};
+
+bool Shows(const std::string &screen, const std::string &text) { return screen.find(text) != std::string::npos; }
+
+TEST_F(Browse, RefreshReadsTheMonitorAgain) {
+  const std::string toMonitor = "right,down,down,down,down,enter";
+  const std::string before = Screen({"--keys", toMonitor});
+  EXPECT_TRUE(Shows(before, "CPU0 Temperature          : N/A")) << before;
+  const std::string after = Screen({"--keys", toMonitor + ",enter"});
+  EXPECT_TRUE(Shows(after, "CPU0 Temperature          : +38 C")) << after;
+  EXPECT_TRUE(Shows(after, "Last action: 17 strings set")) << after;
+}
+
+TEST_F(Browse, TheMeItemShowsItsMessageBox) {
+  const std::string screen = Screen({"--keys", "left,left,down,enter"});
+  EXPECT_TRUE(Shows(screen, "| \"ME Update Info\": \"Disable ME fail !!\" |")) << screen;
+  EXPECT_TRUE(Shows(screen, "port-write port 0xB2")) << screen;
+}
+
+TEST_F(Browse, ASavedSettingSurvivesTheReboot) {
+  const std::string nvram = Path("board.nvram").string();
+  ASSERT_EQ(Sim({"--nvram", nvram}).status, 0);
+  // Advanced > Storage > SATA Mode: pick Disabled, save, reboot.
+  const std::string screen = Screen({"--nvram", nvram, "--keys", "right,down,down,enter,enter,up,up,enter,f10,y",
+                                     "--screen", Path("screen.txt").string()});
+  EXPECT_EQ(screen, "") << "the screen went to the file";
+  const std::string saved = ReadFile(Path("screen.txt"));
+  EXPECT_TRUE(Shows(saved, "SATA Mode                 <Disabled>")) << saved;
+  EXPECT_TRUE(Shows(saved, "SATA Port 0               Disabled")) << saved;
+  EXPECT_TRUE(Shows(saved, "settings saved; rebooted")) << saved;
+  const json later = SimJson({"--nvram", nvram, "--trigger", "--page", "Advanced"});
+  EXPECT_EQ((*FormItem(later, "Storage Configuration", "SATA Mode"))["value"], "Disabled");
+}
+
+TEST_F(Browse, LeavingWithUnsavedChangesAsksFirst) {
+  const std::string nvram = Path("board.nvram").string();
+  ASSERT_EQ(Sim({"--nvram", nvram}).status, 0);
+  const std::string edit = "right,down,down,enter,enter,up,enter,esc,esc";
+  EXPECT_TRUE(Shows(Screen({"--nvram", nvram, "--keys", edit}), "Discard the changes and exit? (Y/N)"));
+  const std::string kept = Screen({"--nvram", nvram, "--keys", edit + ",n,enter"});  // back into Storage
+  EXPECT_TRUE(Shows(kept, "<Channel Addressing>")) << kept;
+  EXPECT_FALSE(Shows(kept, "Discard")) << kept;
+  Screen({"--nvram", nvram, "--keys", edit + ",y"});
+  const json after = SimJson({"--nvram", nvram, "--trigger", "--page", "Advanced"});
+  EXPECT_EQ((*FormItem(after, "Storage Configuration", "SATA Mode"))["value"], "Port Addressing") << "nothing saved";
+}
+
+TEST_F(Browse, DefaultsComeBackWithF9) {
+  const std::string nvram = Path("board.nvram").string();
+  ASSERT_EQ(Sim({"--nvram", nvram, "--set", "SATA Mode=Disabled"}).status, 1) << "no Setup before the first boot";
+  ASSERT_EQ(Sim({"--nvram", nvram}).status, 0);
+  ASSERT_EQ(Sim({"--nvram", nvram, "--set", "SATA Mode=Disabled"}).status, 0);
+  const std::string screen = Screen({"--nvram", nvram, "--keys", "right,down,down,enter,f9,y"});
+  EXPECT_TRUE(Shows(screen, "SATA Mode                 <Port Addressing>")) << screen;
+}
+
+TEST_F(Browse, WithoutATerminalOrWithABadKeyItSaysWhatToDo) {
+  ExpectOneLineFailure(Sim({"browse"}), 2, "give the keys to replay with --keys");
+  ExpectOneLineFailure(Sim({"browse", "--keys", "down,jump"}), 2, "unknown key \"jump\"");
+}
+
 }  // namespace

@@ -71,6 +71,14 @@ TEST(MachineTest, TablesComeFromTheProfileAndHaveNoNullMember) {
   for (auto *service : dxe->Services) EXPECT_NE(service, nullptr);
 }
 
+TEST(MachineTest, AVendorlessProfileLeavesTheVendorPointerNull) {
+  BoardProfile profile = TestProfile();
+  profile.firmware.vendor = std::nullopt;
+  VariableStore store;
+  Machine machine(profile, store);
+  EXPECT_EQ(machine.SystemTable()->FirmwareVendor, nullptr);
+}
+
 TEST(MachineTest, DxeServicesTableCanBeAbsent) {
   BoardProfile profile = TestProfile();
   profile.firmware.dxeServicesPresent = false;

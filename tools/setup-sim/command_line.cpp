@@ -93,14 +93,31 @@ std::optional<CommandLine> ParseCommandLine(int argc, const char *const *argv, s
       ->type_name("NAME=OPTION");
   app.add_flag("--json", line.json, "Print JSON for programs instead of text for people");
   app.footer(Footer());
+  CLI::App *browse = app.add_subcommand(
+      "browse",
+      "Boot as above (a first boot on a fresh store, a later boot with --trigger on a saved one), then browse the "
+      "setup menu at the keyboard: Left/Right between the lists, Up/Down between items, Enter opens a subform, "
+      "runs an action item or opens a setting's options, Esc goes back, F9 loads the defaults, F10 saves the "
+      "settings to the NVRAM file and reboots. See docs/simulator.md.");
+  browse->add_option("--board", line.board, "Board profile: a JSON file or a built-in board's name")->type_name("FILE");
+  browse->add_option("--nvram", line.nvram, "NVRAM store, loaded before the boot and saved after each")
+      ->type_name("FILE");
+  browse->add_option("--keys", line.keys,
+                     "Replay these keys without a terminal: up, down, left, right, enter, esc, f9, f10, y, n, "
+                     "pgup, pgdn, separated by commas")
+      ->type_name("KEYS");
+  browse->add_option("--screen", line.screen, "Write the final screen as text to FILE (default with --keys: "
+                                               "standard output)")
+      ->type_name("FILE");
   try {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp &) {
-    out << app.help();
+    out << (browse->parsed() ? browse->help() : app.help());
     return std::nullopt;
   } catch (const CLI::ParseError &error) {
     throw UsageError(error.what());
   }
+  line.browse = browse->parsed();
   for (const std::string &callback : callbacks) line.boot.callbacks.push_back(ParseCallback(callback));
   if (!fault.empty()) line.boot.fault = ParseFault(fault);
   return line;

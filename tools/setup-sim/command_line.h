@@ -17,6 +17,9 @@ struct CommandLine {
   bool json = false;
   std::string page;                   // --page: a class, a title or "all"; empty: the whole report
   std::vector<std::string> settings;  // --set NAME=OPTION, applied to the store before the boot
+  bool browse = false;                // `setup-sim browse`: the setup menu at the keyboard
+  std::string keys;                   // browse --keys: keys to replay instead of a terminal
+  std::string screen;                 // browse --screen: where the final screen is written
   sim::BootOptions boot;
 };
 

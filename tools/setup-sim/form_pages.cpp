@@ -95,6 +95,10 @@ class PageBuilder {
       line.options.emplace_back(ListText(option.text), option.value);
       if (option.isDefault) line.defaultOption = ListText(option.text);
     }
+    if (const sim::FormVarStore *varStore = forms_.FindVarStore(item.varStoreId)) {
+      line.variable.assign(varStore->name.begin(), varStore->name.end());
+      line.variableGuid = varStore->guid;
+    }
     const sim::StoredVariable *variable = BoundVariable(forms_, item, store_);
     if (variable == nullptr || item.offset >= variable->data.size()) return;
     line.current = variable->data[item.offset];

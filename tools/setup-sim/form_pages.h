@@ -28,6 +28,8 @@ struct FormLine {
   uint16_t questionId = 0;    // Action: the form-callback key
   uint16_t targetForm = 0;    // Form
   uint16_t offset = 0;        // Setting: the byte of its variable
+  std::u16string variable;    // Setting: the variable's name and GUID, from the form set's store
+  EFI_GUID variableGuid{};
   std::optional<uint8_t> current;  // Setting: the stored byte; nullopt when the variable lacks it
   std::vector<std::pair<std::string, uint8_t>> options;  // Setting
   std::string defaultOption;  // Setting

@@ -2,6 +2,7 @@
 #include <iostream>
 
 #include "tools/setup-sim/boot_session.h"
+#include "tools/setup-sim/browse/browse.h"
 #include "tools/setup-sim/command_line.h"
 #include "tools/setup-sim/json_report.h"
 #include "tools/setup-sim/text_report.h"
@@ -19,6 +20,10 @@ std::string OneLine(std::string message) {
 int Run(int argc, char **argv) {
   const std::optional<setup_sim::CommandLine> line = setup_sim::ParseCommandLine(argc, argv, std::cout);
   if (!line) return 0;
+  if (line->browse) {
+    setup_sim::RunBrowse(*line, std::cout);
+    return 0;
+  }
   setup_sim::BootSession session = setup_sim::OpenSession(*line);
   session.report = sim::RunBoot(session.profile, session.store, session.options);
   if (!line->nvram.empty()) session.store.Save(line->nvram);

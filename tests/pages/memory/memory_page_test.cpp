@@ -26,6 +26,9 @@ TEST_F(MemoryPage, SummaryLinesFollowMemoryInfo) {
       {R"({"dimm_speed": 0})", 2, 978, Text(u"800 MHz")},
       {R"({"dimm_speed": 4})", 2, 978, Text(u"1866 MHz")},
       {R"({"dimm_speed": 5})", 2, 978, kUnset},
+      // 16-bit codes: a high byte makes a code no table names.
+      {R"({"ras_mode": 256})", 2, 824, kUnset},
+      {R"({"dimm_speed": 256})", 2, 978, kUnset},
       {R"({"capabilities": 1})", 2, 981, Text(u"Supported")},
       {R"({"capabilities": 1})", 2, 984, kUnset},
       {R"({"capabilities": 4})", 2, 984, Text(u"Supported")},

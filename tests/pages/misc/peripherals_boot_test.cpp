@@ -4,13 +4,16 @@
 #include <gtest/gtest.h>
 
 #include <optional>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "driver/pages/management_engine_protocols.h"
+#include "driver/pages/network_fru_record.h"
 #include "driver/uefi/setup_platform_protocols.h"
 #include "sim/boot.h"
+#include "sim/hardware_trace.h"
 #include "sim/profile/profile_loader.h"
 #include "tests/pages/boot_checks.h"
 
@@ -202,6 +205,40 @@ TEST_F(PeripheralsBoot, MeUpdateItemWritesTheSmiThenShowsTheOutcome) {
   }
 }
 
+// "FruSetup STRING" points into the memory of the boot that stored it: a
+// non-volatile copy from an earlier boot points at nothing and is not followed.
+TEST_F(PeripheralsBoot, FruRecordLeftFromAnEarlierBootIsNotFollowed) {
+  Bytes stale(56, 0);
+  for (size_t i = 0; i < 6; ++i) stale[8 * i + 5] = 0x7E;  // 0x7E0000000000: no memory of this boot
+  stale[48] = 1;
+  for (const uint32_t attributes : {kAttrNvBs, kAttrNvBsRt}) {
+    SCOPED_TRACE(attributes);
+    const sim::BootReport report =
+        Boot(Peripherals(R"("fru": null)"), {}, {{u"FruSetup STRING", kFruSetupGuid, attributes, stale}});
+    for (const uint16_t id : {1606, 1612, 1618, 1624, 1630, 1633}) EXPECT_EQ(Text(report, 2, id), std::nullopt) << id;
+  }
+}
+
+// Each item's key belongs to one class: sent to the other class it runs nothing.
+TEST_F(PeripheralsBoot, ItemKeysSentToTheWrongClassDoNothing) {
+  const sim::BootReport quiet = Boot("");
+  const sim::BootReport report = Boot("", {{32, 0x3B}, {2, 0xF013}, {1, 0x3B}});
+  size_t callbacks = 0;
+  for (const sim::EventRecord &event : report.events) {
+    callbacks += event.kind == "form-callback";
+    EXPECT_NE(event.kind, "message-box");
+    if (callbacks > 0) {
+      EXPECT_NE(event.kind, "port-write") << event.detail;
+    }
+  }
+  EXPECT_EQ(callbacks, 3u);
+  for (const sim::HardwareAccess &access : report.hardwareTrace) {
+    EXPECT_FALSE(access.address == 0xA35 || access.address == 0xA36) << "the monitor chip was read";
+  }
+  EXPECT_EQ(report.strings.size(), quiet.strings.size()) << "no string set";
+  EXPECT_EQ(report.variableWrites.size(), quiet.variableWrites.size()) << "no variable written";
+}
+
 TEST_F(PeripheralsBoot, NetworkAndFruLinesReachEveryListOnce) {
   const sim::BootReport report = Boot("");
   size_t progressCodes = 0;
@@ -215,3 +252,38 @@ TEST_F(PeripheralsBoot, NetworkAndFruLinesReachEveryListOnce) {
 }
 
 }  // namespace
+
+// Each page reaches configuration space by its own path: the network controllers
+// and the window's base register through 0xCF8/0xCFC, the chipset's storage
+// functions through the memory-mapped window. The model serves both from one
+// store, so only the trace tells a page that took the wrong path.
+TEST_F(PeripheralsBoot, EachPageReachesConfigurationSpaceByItsOwnPath) {
+  const sim::BootReport report = Boot("");
+  using Path = sim::HardwareAccess::Path;
+  std::set<std::pair<Path, uint32_t>> functions;  // path, configuration address of the function
+  for (const sim::HardwareAccess &access : report.hardwareTrace) {
+    if (access.path != Path::DevicePort) functions.insert({access.path, access.address & ~0xFFFu});
+  }
+  const struct {
+    const char *what;
+    Path path;
+    uint32_t function;
+    bool reached;
+  } cases[] = {
+      {"window base register", Path::ConfigPorts, sim::ConfigAddress(0, 5, 0, 0), true},
+      {"first controller", Path::ConfigPorts, sim::ConfigAddress(0, 25, 0, 0), true},
+      {"first controller", Path::ConfigWindow, sim::ConfigAddress(0, 25, 0, 0), false},
+      {"second controller's root port", Path::ConfigPorts, sim::ConfigAddress(0, 28, 1, 0), true},
+      {"second controller's root port", Path::ConfigWindow, sim::ConfigAddress(0, 28, 1, 0), false},
+      {"second controller", Path::ConfigPorts, sim::ConfigAddress(10, 0, 0, 0), true},
+      {"second controller", Path::ConfigWindow, sim::ConfigAddress(10, 0, 0, 0), false},
+      {"hub", Path::ConfigWindow, sim::ConfigAddress(0, 31, 0, 0), true},
+      {"hub", Path::ConfigPorts, sim::ConfigAddress(0, 31, 0, 0), false},
+      {"storage root port", Path::ConfigWindow, sim::ConfigAddress(0, 17, 0, 0), true},
+      {"storage root port", Path::ConfigPorts, sim::ConfigAddress(0, 17, 0, 0), false},
+  };
+  for (const auto &c : cases) {
+    EXPECT_EQ(functions.count({c.path, c.function}), c.reached ? 1u : 0u)
+        << c.what << (c.path == Path::ConfigPorts ? " through 0xCF8/0xCFC" : " through the window");
+  }
+}

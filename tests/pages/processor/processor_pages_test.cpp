@@ -81,6 +81,13 @@ TEST_F(ProcessorPages, IdentityFollowsTheFirmwareTables) {
   }
 }
 
+// The system table may hold no vendor text: the line shows the driver's default.
+TEST_F(ProcessorPages, NullFirmwareVendorShowsTheDefaultVendor) {
+  sim::BoardProfile profile = Reference(R"("firmware": {"vendor": "Board Vendor"})");
+  profile.firmware.vendor = std::nullopt;
+  ExpectStrings(Boot(profile), kMain, {{24, u"Orvantic"}});
+}
+
 TEST_F(ProcessorPages, SummaryFollowsTheProcessorData) {
   const std::string noSpeed = ProcessorPatch({{"brand", "Vendor(R) Server(R) CPU Q5-2670 0"}});
   const struct {
@@ -91,7 +98,7 @@ TEST_F(ProcessorPages, SummaryFollowsTheProcessorData) {
       {"GHz with one decimal", ProcessorPatch({{"brand", "CPU @ 3.1GHz"}}), {{478, u"3100 MHz"}}},
       {"three-digit MHz", ProcessorPatch({{"brand", "CPU @ 800MHz"}}), {{478, u"800 MHz"}}},
       {"no speed in the brand", noSpeed, {{478, u"2600 MHz"}, {484, u"1200 MHz"}}},
-      {"no brand", ProcessorPatch({{"brand", nullptr}}), {{472, u"<null>"}, {478, u"2600 MHz"}}},
+      {"no brand", ProcessorPatch({{"brand", nullptr}}), {{472, std::nullopt}, {478, u"2600 MHz"}}},
       {"133 MHz bus clock",
        noSpeed + R"(, "hardware": {"cpuid": [{"leaf": 1, "eax": "0x106A5", "ebx": "0x00100800"}],
                      "msrs": {"0xCE": "0x1A14"}})",
@@ -112,9 +119,23 @@ TEST_F(ProcessorPages, SummaryFollowsTheProcessorData) {
        {{514, std::nullopt}, {520, std::nullopt}, {490, std::nullopt}, {508, u"20480 kB"}}},
       {"cache descriptors unavailable", ProcessorPatch({}, {{"caches", nullptr}}),
        {{490, std::nullopt}, {508, std::nullopt}, {514, u"16"}}},
-      {"descriptor shorter than its fields",
-       ProcessorPatch({}, {{"caches", json::parse(R"([{"level": 3, "type": 2, "size_kb": 20480, "length": 0}])")}}),
-       {{508, std::nullopt}}},
+      {"descriptor of length 0 ends the walk",
+       ProcessorPatch({}, {{"caches", json::parse(R"([{"level": 1, "size_kb": 48, "sharing": 1, "length": 0},
+                                                      {"level": 3, "type": 2, "size_kb": 30720}])")}}),
+       {{490, std::nullopt}, {508, std::nullopt}}},
+      {"descriptor shorter than its fields is skipped",
+       ProcessorPatch({}, {{"caches", json::parse(R"([{"level": 1, "size_kb": 48, "sharing": 1, "length": 20},
+                                                      {"level": 3, "type": 2, "size_kb": 30720}])")}}),
+       {{490, std::nullopt}, {508, u"30720 kB"}}},
+      {"last descriptor shorter than its fields",
+       ProcessorPatch({}, {{"caches", json::parse(R"([{"level": 3, "type": 2, "size_kb": 30720},
+                                                      {"level": 1, "size_kb": 48, "sharing": 1, "length": 20}])")}}),
+       {{490, std::nullopt}, {508, u"30720 kB"}}},
+      {"descriptors of 24 bytes and longer",
+       ProcessorPatch({}, {{"caches", json::parse(R"([{"level": 1, "size_kb": 48, "sharing": 1, "length": 24},
+                                                      {"level": 2, "type": 2, "size_kb": 512, "sharing": 1, "length": 40},
+                                                      {"level": 3, "type": 2, "size_kb": 30720}])")}}),
+       {{490, u"48 kB x 8"}, {502, u"512 kB x 8"}, {508, u"30720 kB"}}},
       {"descriptors at odd lengths",
        ProcessorPatch({}, {{"caches", json::parse(R"([{"level": 1, "size_kb": 48, "sharing": 1, "length": 27},
                                                       {"level": 3, "type": 2, "size_kb": 30720}])")}}),
@@ -128,6 +149,21 @@ TEST_F(ProcessorPages, SummaryFollowsTheProcessorData) {
   for (const auto &c : cases) {
     SCOPED_TRACE(c.what);
     ExpectStrings(Boot(Reference(c.patch)), kAdvanced, c.advanced);
+  }
+}
+
+// A package's socket number picks its row; every column of rows 1 to 3 holds
+// what row 0 holds for the reference package, and row 0 stays unset.
+TEST_F(ProcessorPages, EverySocketRowHasEveryColumn) {
+  const uint16_t kRow0[] = {472, 547, 541, 478, 484, 490, 496, 502, 508, 514, 520, 526, 532};
+  for (uint16_t row = 1; row <= 3; ++row) {
+    SCOPED_TRACE(row);
+    // 16 logical processors per package on the reference board.
+    const sim::BootReport report = Boot(Reference(ProcessorPatch({}, {{"processor_id", 16 * row}})));
+    for (const uint16_t id : kRow0) {
+      EXPECT_EQ(Text(report, kAdvanced, static_cast<uint16_t>(id + row)), kReferenceSummary.at(id)) << id + row;
+      EXPECT_EQ(Text(report, kAdvanced, id), std::nullopt) << id;
+    }
   }
 }
 

@@ -47,6 +47,16 @@ TEST_F(StoragePage, ReferenceBoard) {
   EXPECT_EQ(String(report, 2, 1335), kUnset) << "the hub lines belong to class 4";
 }
 
+// Register 8 is read as a word: the class code's first byte above the revision
+// makes a value no stepping names.
+TEST_F(StoragePage, SteppingIsReadAsAWord) {
+  const sim::BootReport report = Boot(Reference(R"("storage": {"pci": []}, "hardware": {"pci": [
+      {"bus": 0, "device": 31, "function": 0,
+       "config": {"size": 256, "at": {"0": {"u16": "0x8086"}, "2": {"u16": "0x1D41"}, "8": {"u16": "0x0105"}}}}]})"));
+  EXPECT_EQ(String(report, 4, 1335), Text(u"Patsburg"));
+  EXPECT_EQ(String(report, 4, 1338), Text(u"105"));
+}
+
 TEST_F(StoragePage, HubNameAndStepping) {
   const struct {
     const char *hub;

@@ -1,0 +1,92 @@
+#include "tools/setup-sim/browse/terminal_ui.h"
+
+#include <curses.h>
+
+#include <clocale>
+#include <csignal>
+
+namespace setup_sim {
+namespace {
+
+constexpr int kEscapeDelayMs = 50;
+constexpr int kSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
+
+extern "C" void RestoreAndRaise(int signal) {
+  endwin();
+  std::signal(signal, SIG_DFL);
+  std::raise(signal);
+}
+
+// Owns the terminal while the browser runs.
+class CursesScreen {
+ public:
+  CursesScreen() {
+    std::setlocale(LC_ALL, "");
+    initscr();
+    for (const int signal : kSignals) std::signal(signal, RestoreAndRaise);
+    cbreak();
+    noecho();
+    keypad(stdscr, TRUE);
+    set_escdelay(kEscapeDelayMs);
+    curs_set(0);
+  }
+  ~CursesScreen() {
+    endwin();
+    for (const int signal : kSignals) std::signal(signal, SIG_DFL);
+  }
+  CursesScreen(const CursesScreen &) = delete;
+  CursesScreen &operator=(const CursesScreen &) = delete;
+};
+
+Screen Draw(const BrowserState &state) {
+  int rows = 0, columns = 0;
+  getmaxyx(stdscr, rows, columns);
+  Screen screen = DrawBrowser(state, static_cast<size_t>(rows), static_cast<size_t>(columns));
+  erase();
+  for (size_t row = 0; row < screen.cells.size() && static_cast<int>(row) < rows; ++row) {
+    mvaddnstr(static_cast<int>(row), 0, RowText(screen, row).c_str(), -1);
+  }
+  for (const ScreenMark &mark : screen.marks) {
+    const attr_t attribute = mark.kind == ScreenMark::Selected ? A_REVERSE : A_BOLD;
+    mvchgat(static_cast<int>(mark.row), static_cast<int>(mark.column), static_cast<int>(mark.width), attribute, 0,
+            nullptr);
+  }
+  refresh();
+  return screen;
+}
+
+std::optional<Key> KeyOf(int code) {
+  switch (code) {
+    case KEY_UP: return Key::Up;
+    case KEY_DOWN: return Key::Down;
+    case KEY_LEFT: return Key::Left;
+    case KEY_RIGHT: return Key::Right;
+    case KEY_PPAGE: return Key::PageUp;
+    case KEY_NPAGE: return Key::PageDown;
+    case KEY_ENTER: case '\n': case '\r': return Key::Enter;
+    case 27: return Key::Esc;
+    case 'y': case 'Y': return Key::Yes;
+    case 'n': case 'N': return Key::No;
+    default: break;
+  }
+  if (code == KEY_F(9)) return Key::F9;
+  if (code == KEY_F(10)) return Key::F10;
+  return std::nullopt;
+}
+
+}  // namespace
+
+Screen RunTerminal(const BrowserState &state, const std::function<bool(Key)> &onKey) {
+  CursesScreen terminal;
+  Screen screen = Draw(state);
+  for (;;) {
+    const int code = getch();
+    if (code == ERR) break;  // the terminal went away
+    const std::optional<Key> key = KeyOf(code);
+    if (key && !onKey(*key)) break;
+    screen = Draw(state);
+  }
+  return screen;
+}
+
+}  // namespace setup_sim
