@@ -43,8 +43,9 @@ void BrowsePublishedForms(SetupCompanionProtocol *Companion) {
   gBS->SetWatchdogTimer(0, 0, 0, nullptr);
   const CompanionRecord *before = LastRecord(Companion);
   FormRun runs[16] = {};
+  const UINTN capacity = sizeof runs / sizeof runs[0];
   UINTN runCount = 0;
-  for (UINTN index = 0; !EfiError(located) && index < kPackageListSeedCount && runCount < 16; index++) {
+  for (UINTN index = 0; !EfiError(located) && index < kPackageListSeedCount && runCount < capacity; index++) {
     const PackageListSeed &seed = kPackageListSeeds[index];
     UEFI_HII_HANDLE handle = nullptr;
     if (seed.FormPackage == nullptr || EfiError(Companion->FindPublishedList(seed.FormClass, &handle, nullptr))) {
