@@ -11,10 +11,11 @@ status, every string the driver set and the final text of every string of every
 list still registered, the board components' event log, the form callbacks, and
 the variables the driver reads or writes. Values the firmware alone decides are
 listed in FIRMWARE_DECIDES with the reason; each must equal the firmware's own
-value from before the driver ran.
+value from before the driver ran. With --screens, the form browser's screens of a
+boot against the simulator's pages of that boot (screen_compare.py).
 
-usage: compare.py --profile BOARD.json --package-lists LISTS.json --firmware SERIAL1 [SERIAL2 ...]
-                  --simulator SIM1.json [SIM2.json ...] [--report FILE]
+usage: compare.py --profile BOARD.json --package-lists LISTS.json --forms FORMS.json --firmware SERIAL1 [SERIAL2 ...]
+                  --simulator SIM1.json [SIM2.json ...] [--screens BOOT DIR ...] [--report FILE]
 Exit status 0 when everything agrees, 1 on any difference, 2 for bad input.
 """
 import argparse
@@ -26,6 +27,7 @@ sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "see
 from generate_package_seeds import build_lists  # noqa: E402  (the lists the companion registers)
 import dispatch_order  # noqa: E402  (boots whose firmware dispatched the drivers)
 from dispatched_machine import settle_languages  # noqa: E402  (the boot manager's pass after DXE)
+from screen_compare import compare_screens  # noqa: E402
 
 BEGIN_MARKER = "==== setup-efi report begin ===="
 END_MARKER = "==== setup-efi report end ===="
@@ -53,7 +55,7 @@ FIRMWARE_DECIDES = {
 
 # Event kinds that both the companion board driver and the simulator record.
 SHARED_EVENT_KINDS = ("package-list-published", "package-list-removed", "board-register-write", "string-rejected",
-                      "unexpected-service-call", "protocol-installed")
+                      "unexpected-service-call", "protocol-installed", "message-box")
 
 # Ports the driver reads that the test application samples on the real machine.
 SAMPLED_PORTS = (0xA35, 0xA36)
@@ -268,7 +270,9 @@ def firmware_events(report):
     events = []
     for record in report.get("activity", []):
         if record["kind"] in SHARED_EVENT_KINDS:
-            events.append(shared_event(record["kind"], record.get("values", {}), record.get("detail", "")))
+            # The companion's message box keeps its "TITLE": "MESSAGE" as the record's text.
+            detail = record.get("text", "") if record["kind"] == "message-box" else record.get("detail", "")
+            events.append(shared_event(record["kind"], record.get("values", {}), detail))
     return events
 
 
@@ -278,8 +282,8 @@ def simulator_events(simulation):
 
 
 def shared_event(kind, values, detail):
-    # An unexpected call is named by its detail; the other kinds by their values.
-    if kind == "unexpected-service-call":
+    # An unexpected call is named by its detail, a message box by its texts; the other kinds by their values.
+    if kind in ("unexpected-service-call", "message-box"):
         return kind, detail
     if kind == "protocol-installed":
         return kind, ""
@@ -339,10 +343,11 @@ def compare_string_writes(cmp, boot, report, simulation):
             return
 
 
-def initial_texts(package_lists):
-    """For each class (decimal text), each string id (decimal text) with the list's own initial text."""
+def initial_texts(package_lists, forms):
+    """For each class (decimal text), each string id (decimal text) with the list's own initial text,
+    the forms' labels included."""
     return {str(item["class"]): {str(string_id): text for string_id, text in item["strings"]}
-            for item in build_lists(package_lists)}
+            for item in build_lists(package_lists, forms)}
 
 
 def compare_strings(cmp, boot, report, simulation, initial):
@@ -446,8 +451,12 @@ def main(argv=None):
     parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
     parser.add_argument("--profile", required=True)
     parser.add_argument("--package-lists", required=True, help="the package lists the companion registered")
+    parser.add_argument("--forms", required=True, help="the setup forms the companion registered with them")
     parser.add_argument("--firmware", nargs="+", required=True, help="serial logs, one per boot")
     parser.add_argument("--simulator", nargs="+", required=True, help="setup-sim --json outputs, one per boot")
+    parser.add_argument("--screens", nargs=2, action="append", default=[], metavar=("BOOT", "DIR"),
+                        help="the form browser's screens of that boot (efi/form_browser.py), against the "
+                             "simulator's pages of the same boot")
     parser.add_argument("--report", help="also write the full comparison to this file")
     parser.add_argument("--dispatched", action="store_true",
                         help="the firmware dispatched both drivers from its volume; also check the order")
@@ -462,8 +471,8 @@ def main(argv=None):
         if profile.get("package_lists"):
             raise InputError(f"{args.profile}: package_lists adjusts the lists, but the companion registers "
                              f"{args.package_lists} as it is")
-        with open(args.package_lists, encoding="utf-8") as handle:
-            initial = initial_texts(json.load(handle))
+        with open(args.package_lists, encoding="utf-8") as lists, open(args.forms, encoding="utf-8") as forms:
+            initial = initial_texts(json.load(lists), json.load(forms))
         reports = [extract_report(path) for path in args.firmware]
         simulations = []
         for path in args.simulator:
@@ -475,6 +484,12 @@ def main(argv=None):
             compare_boot(cmp, boot, report, simulation, profile, initial, serial)
         if args.depex_true:
             dispatch_order.check_depex_true(cmp, extract_report(args.depex_true), read_text(args.depex_true))
+        for boot, folder in args.screens:
+            index = int(boot) - 1
+            if not 0 <= index < len(simulations):
+                raise InputError(f"--screens {boot}: no such boot")
+            with open(args.firmware[index], encoding="cp437") as handle:
+                compare_screens(cmp, int(boot), folder, handle.read(), simulations[index])
     except (InputError, OSError, json.JSONDecodeError, KeyError, TypeError, ValueError) as error:
         print(f"compare: {type(error).__name__}: {error}", file=sys.stderr)
         return 2

@@ -26,12 +26,12 @@ static void Append(CompanionRecord *Record) {
   gLastRecord = Record;
 }
 
-void LogActivity(const CHAR8 *Kind, const CHAR8 *Detail, const CHAR16 *Text, const CompanionValue *Values,
-                 UINTN ValueCount) {
+CompanionRecord *LogActivity(const CHAR8 *Kind, const CHAR8 *Detail, const CHAR16 *Text,
+                             const CompanionValue *Values, UINTN ValueCount) {
   CompanionRecord *record = NewRecord(Text);
   if (record == nullptr) {
     gDroppedRecords++;
-    return;
+    return nullptr;
   }
   record->Kind = Kind;
   record->Detail = Detail;
@@ -44,6 +44,13 @@ void LogActivity(const CHAR8 *Kind, const CHAR8 *Detail, const CHAR16 *Text, con
     gDroppedRecords = 0;
   }
   Append(record);
+  return record;
+}
+
+void AddActivityValue(CompanionRecord *Record, const CHAR8 *Name, UINT64 Value) {
+  if (Record != nullptr && Record->ValueCount < sizeof(Record->Values) / sizeof(Record->Values[0])) {
+    Record->Values[Record->ValueCount++] = {Name, Value};
+  }
 }
 
 const CompanionRecord *FirstActivity() { return gFirstRecord; }

@@ -6,8 +6,12 @@
 #include "setup_companion_protocol.h"
 
 // Appends one record; Text (may be null) is copied. A record that cannot be
-// allocated is dropped and counted in the next record that can be.
-void LogActivity(const CHAR8 *Kind, const CHAR8 *Detail, const CHAR16 *Text, const CompanionValue *Values,
+// allocated is dropped (null) and counted in the next record that can be.
+CompanionRecord *LogActivity(const CHAR8 *Kind, const CHAR8 *Detail, const CHAR16 *Text, const CompanionValue *Values,
                  UINTN ValueCount);
+
+// Adds a value to a record already logged (one logged before the outcome it
+// reports was known); nothing when Record is null or full.
+void AddActivityValue(CompanionRecord *Record, const CHAR8 *Name, UINT64 Value);
 
 const CompanionRecord *FirstActivity();

@@ -9,6 +9,7 @@
 // no console, so the port is written directly.
 #include "activity_log.h"
 #include "companion_services.h"
+#include "message_box.h"
 #include "platform/firmware_services.h"
 #include "platform/hardware_access.h"
 
@@ -33,6 +34,8 @@ static VOID EFIAPI AtEndOfDxe(EFI_EVENT Event, VOID *) {
   gBS->CloseEvent(Event);
   LogActivity("end-of-dxe", nullptr, nullptr, nullptr, 0);
   SerialMarker("setup-companion: EndOfDxe: installing the publish trigger\r\n");
+  // Variables can be written only once the dispatcher has run the variable drivers.
+  StoreMeDisableOutcome();
   const EFI_STATUS status = gCompanionControl.InstallPublishTrigger();
   SerialMarker(EfiError(status) ? "setup-companion: publish trigger failed\r\n"
                                 : "setup-companion: publish trigger installed\r\n");

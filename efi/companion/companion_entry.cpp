@@ -1,9 +1,11 @@
 // The companion board driver for QEMU's q35 machine: installs what the real board's
 // other firmware components would before the setup driver loads (the string service
 // over the firmware's HII database, the Framework HII members, the board query and
-// board register protocols), and the protocol the test application drives it with.
+// board register protocols, the message box and the management engine's update
+// outcome), and the protocol the test application drives it with.
 #include "activity_log.h"
 #include "companion_services.h"
+#include "message_box.h"
 #include "platform/firmware_services.h"
 
 EFI_HII_DATABASE_PROTOCOL *gHiiDatabase;
@@ -21,6 +23,7 @@ static const Install kInstalls[] = {
     {kBoardQueryProtocolGuid, &gBoardQuery},
     {kBoardRegisterProtocolGuid, &gBoardRegister},
     {kSetupCompanionProtocolGuid, &gCompanionControl},
+    {kMessageBoxProtocolGuid, &gMessageBox},
 };
 constexpr UINTN kInstallCount = sizeof kInstalls / sizeof kInstalls[0];
 
@@ -54,7 +57,8 @@ extern "C" EFI_STATUS EFIAPI CompanionEntry(EFI_HANDLE ImageHandle, EFI_SYSTEM_T
   }
   gStartedInDxe = SystemTable->ConOut == nullptr;
   if (!gStartedInDxe) {
-    return InstallAll();
+    status = StoreMeDisableOutcome();
+    return EfiError(status) ? status : InstallAll();
   }
   EFI_EVENT endOfDxe = nullptr;
   status = CreateEndOfDxeTrigger(&endOfDxe);

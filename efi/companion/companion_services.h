@@ -3,6 +3,7 @@
 #pragma once
 
 #include "hii_protocols.h"
+#include "pages/management_engine_protocols.h"
 #include "setup_companion_protocol.h"
 #include "uefi/framework_hii.h"
 #include "uefi/setup_platform_protocols.h"
@@ -16,6 +17,7 @@ extern EFI_HII_PROTOCOL gFrameworkHii;
 extern BoardQueryProtocol gBoardQuery;
 extern BoardRegisterProtocol gBoardRegister;
 extern SetupCompanionProtocol gCompanionControl;
+extern MessageBoxProtocol gMessageBox;
 
 // Started by the DXE dispatcher (no console yet) rather than by the test application
 // after the boot manager: only then does the companion write marker lines to the serial

@@ -3,7 +3,7 @@
 // texts, and its default image of the Setup record.
 #include "activity_log.h"
 #include "companion_services.h"
-#include "framework_form_callback.h"
+#include "list_handle.h"
 #include "platform/firmware_services.h"
 #include "published_lists.h"
 
@@ -19,8 +19,7 @@ static EFI_STATUS EFIAPI RemovePack(EFI_HII_PROTOCOL *, EFI_HII_HANDLE Handle) {
   if (EfiError(status)) {
     return status;
   }
-  gBS->UninstallProtocolInterface(list->DriverHandle, (EFI_GUID *)&kFrameworkFormCallbackProtocolGuid,
-                                  list->Callback);
+  UninstallListInterfaces(list);
   const CompanionValue values[] = {{"class", list->Seed->FormClass}, {"handle", Handle}};
   LogActivity("package-list-removed", nullptr, nullptr, values, 2);
   ForgetPublishedList(list);

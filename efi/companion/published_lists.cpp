@@ -4,14 +4,16 @@
 static PublishedList gLists[32];
 static EFI_HII_HANDLE gLastHandle;
 
-PublishedList *AddPublishedList(UEFI_HII_HANDLE HiiHandle, EFI_HANDLE DriverHandle, const PackageListSeed *Seed,
-                                FormCallbackInstance *Callback) {
+PublishedList *AddPublishedList(const PackageListSeed *Seed, FormCallbackInstance *Callback) {
   if (gLastHandle == 0xFFFF) {
     return nullptr;
   }
   for (PublishedList &list : gLists) {
     if (list.Handle == 0) {
-      list = {++gLastHandle, HiiHandle, DriverHandle, Seed, Callback};
+      list = {};
+      list.Handle = ++gLastHandle;
+      list.Seed = Seed;
+      list.Callback = Callback;
       return &list;
     }
   }
@@ -39,6 +41,15 @@ PublishedList *FindPublishedClass(UINT16 FormClass) {
     }
   }
   return earliest;
+}
+
+PublishedList *FindPublishedAccess(const EFI_HII_CONFIG_ACCESS_PROTOCOL *ConfigAccess) {
+  for (PublishedList &list : gLists) {
+    if (list.Handle != 0 && &list.ConfigAccess == ConfigAccess) {
+      return &list;
+    }
+  }
+  return nullptr;
 }
 
 void ForgetPublishedList(PublishedList *List) { *List = {}; }

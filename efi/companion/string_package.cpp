@@ -36,10 +36,12 @@ static UINT8 *WriteBlocks(const PackageListSeed *Seed, UINT8 *Out) {
   return Out;
 }
 
-EFI_HII_PACKAGE_LIST_HEADER *BuildStringPackageList(const PackageListSeed *Seed, const EFI_GUID *Guid) {
+EFI_HII_PACKAGE_LIST_HEADER *BuildPackageList(const PackageListSeed *Seed, const EFI_GUID *Guid) {
   const UINTN headerSize = sizeof(EFI_HII_STRING_PACKAGE_HDR) + sizeof kPackageLanguage;
   const UINTN packageSize = headerSize + BlocksSize(Seed);
-  const UINTN listSize = sizeof(EFI_HII_PACKAGE_LIST_HEADER) + packageSize + sizeof(EFI_HII_PACKAGE_HEADER);
+  const UINTN formSize = Seed->FormPackage == nullptr ? 0 : Seed->FormPackageSize;
+  const UINTN listSize =
+      sizeof(EFI_HII_PACKAGE_LIST_HEADER) + formSize + packageSize + sizeof(EFI_HII_PACKAGE_HEADER);
   if (packageSize > 0xFFFFFF) {
     return nullptr;  // a package length has 24 bits
   }
@@ -51,7 +53,10 @@ EFI_HII_PACKAGE_LIST_HEADER *BuildStringPackageList(const PackageListSeed *Seed,
   list->PackageListGuid = *Guid;
   list->PackageLength = (UINT32)listSize;
 
-  EFI_HII_STRING_PACKAGE_HDR *strings = (EFI_HII_STRING_PACKAGE_HDR *)(list + 1);
+  // The form package is already whole (header included): it goes in as it is.
+  UINT8 *forms = (UINT8 *)(list + 1);
+  MemMove(forms, Seed->FormPackage, formSize);
+  EFI_HII_STRING_PACKAGE_HDR *strings = (EFI_HII_STRING_PACKAGE_HDR *)(forms + formSize);
   strings->Header.LengthAndType = HiiPackageHeader((UINT32)packageSize, EFI_HII_PACKAGE_STRINGS);
   strings->HdrSize = (UINT32)headerSize;
   strings->StringInfoOffset = (UINT32)headerSize;

@@ -1,4 +1,4 @@
-// A seed's strings in the UEFI package list format, for the real HII database.
+// A seed's forms and strings in the UEFI package list format, for the real HII database.
 #pragma once
 
 #include "hii_packages.h"
@@ -7,9 +7,9 @@
 // The language the string service registers and changes strings in.
 constexpr CHAR8 kPackageLanguage[] = "en-US";
 
-// A pool block holding the package list header, one string package in
-// kPackageLanguage whose string ids 1 to the seed's largest id carry the seed's
-// texts (ids the seed lacks are empty, so that UEFI string ids and the setup
-// driver's ids are the same numbers), and the end package. The caller releases
+// A pool block holding the package list header, the seed's form package when it
+// has one, one string package in kPackageLanguage whose string ids 1 to the seed's
+// largest id carry the seed's texts (ids the seed lacks are empty, so that UEFI
+// string ids and the setup driver's ids are the same numbers), and the end package. The caller releases
 // it with FreePool. Null when the pool is exhausted.
-EFI_HII_PACKAGE_LIST_HEADER *BuildStringPackageList(const PackageListSeed *Seed, const EFI_GUID *Guid);
+EFI_HII_PACKAGE_LIST_HEADER *BuildPackageList(const PackageListSeed *Seed, const EFI_GUID *Guid);

@@ -1,9 +1,10 @@
 // StringServiceProtocol over the firmware's HII database: each setup package list
-// becomes a real package list registered for a handle of its own that carries the
-// list's form callback instance; strings change through EFI_HII_STRING_PROTOCOL.
+// becomes a real package list (its forms and strings) registered for a handle of its
+// own that carries the list's form callback instance and what the form browser
+// needs; strings change through EFI_HII_STRING_PROTOCOL.
 #include "activity_log.h"
 #include "companion_services.h"
-#include "framework_form_callback.h"
+#include "list_handle.h"
 #include "platform/firmware_services.h"
 #include "published_lists.h"
 #include "string_package.h"
@@ -17,30 +18,27 @@ static void LogList(const CHAR8 *Kind, UINT16 FormClass, EFI_HII_HANDLE Handle) 
 // handle: the database refuses two lists with the same GUID for one handle, and
 // every setup list carries the Setup GUID.
 static EFI_STATUS RegisterList(const SetupPackageEntry &Entry, const PackageListSeed *Seed, PublishedList **Out) {
-  EFI_HANDLE driverHandle = nullptr;
-  EFI_STATUS status = gBS->InstallProtocolInterface(&driverHandle, (EFI_GUID *)&kFrameworkFormCallbackProtocolGuid,
-                                                    EFI_NATIVE_INTERFACE, Entry.CallbackInstance);
-  if (EfiError(status)) {
-    return status;
+  PublishedList *list = AddPublishedList(Seed, Entry.CallbackInstance);
+  if (list == nullptr) {
+    return EFI_OUT_OF_RESOURCES;
   }
-  static const EFI_GUID kNoGuid = {};
-  EFI_HII_PACKAGE_LIST_HEADER *packages = BuildStringPackageList(Seed, Entry.Guid != nullptr ? Entry.Guid : &kNoGuid);
-  UEFI_HII_HANDLE hiiHandle = nullptr;
-  status = packages == nullptr ? EFI_OUT_OF_RESOURCES
-                               : gHiiDatabase->NewPackageList(gHiiDatabase, packages, driverHandle, &hiiHandle);
-  if (packages != nullptr) {
-    gBS->FreePool(packages);
-  }
+  EFI_STATUS status = InstallListInterfaces(list);
   if (!EfiError(status)) {
-    *Out = AddPublishedList(hiiHandle, driverHandle, Seed, Entry.CallbackInstance);
-    if (*Out != nullptr) {
+    static const EFI_GUID kNoGuid = {};
+    EFI_HII_PACKAGE_LIST_HEADER *packages = BuildPackageList(Seed, Entry.Guid != nullptr ? Entry.Guid : &kNoGuid);
+    status = packages == nullptr
+                 ? EFI_OUT_OF_RESOURCES
+                 : gHiiDatabase->NewPackageList(gHiiDatabase, packages, list->DriverHandle, &list->HiiHandle);
+    if (packages != nullptr) {
+      gBS->FreePool(packages);
+    }
+    if (!EfiError(status)) {
+      *Out = list;
       return EFI_SUCCESS;
     }
-    gHiiDatabase->RemovePackageList(gHiiDatabase, hiiHandle);
-    status = EFI_OUT_OF_RESOURCES;
+    UninstallListInterfaces(list);
   }
-  gBS->UninstallProtocolInterface(driverHandle, (EFI_GUID *)&kFrameworkFormCallbackProtocolGuid,
-                                  Entry.CallbackInstance);
+  ForgetPublishedList(list);
   return status;
 }
 

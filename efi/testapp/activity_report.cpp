@@ -2,11 +2,10 @@
 
 #include "json_writer.h"
 
-void WriteActivityReport(SetupCompanionProtocol *Companion) {
+void WriteActivityReport(const CompanionRecord *First) {
   JsonKey("activity");
   JsonBeginArray();
-  for (const CompanionRecord *record = Companion == nullptr ? nullptr : Companion->FirstRecord(); record != nullptr;
-       record = record->Next) {
+  for (const CompanionRecord *record = First; record != nullptr; record = record->Next) {
     JsonBeginObject();
     JsonKey("kind");
     JsonText(record->Kind);

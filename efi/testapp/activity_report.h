@@ -3,5 +3,6 @@
 
 #include "setup_companion_protocol.h"
 
-// Writes "activity": [{kind, detail, values, text}, ...] into the current object.
-void WriteActivityReport(SetupCompanionProtocol *Companion);
+// Writes "activity": [{kind, detail, values, text}, ...] into the current object:
+// every record from First on (none when First is null).
+void WriteActivityReport(const CompanionRecord *First);

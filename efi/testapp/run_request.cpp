@@ -86,6 +86,8 @@ bool ReadLine(LineCursor Line, RunRequest *Request) {
   }
   if (WordIs(command, "trigger")) {
     Request->Trigger = 1;
+  } else if (WordIs(command, "browse")) {
+    Request->Browse = 1;
   } else if (WordIs(command, "dispatched")) {
     Request->Dispatched = 1;
   } else if (WordIs(command, "callback")) {

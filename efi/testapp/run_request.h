@@ -3,6 +3,7 @@
 //
 //   trigger                  install the publishing trigger after the driver's entry point
 //   callback CLASS KEY       call the form callback of that class with that key (in order)
+//   browse                   after the report, show each published form set in the form browser
 //   dispatched               the firmware dispatched both drivers from its volume: load neither,
 //                            and leave the trigger to the companion
 //
@@ -18,6 +19,7 @@ struct FormCallbackRequest {
 
 struct RunRequest {
   BOOLEAN Trigger;
+  BOOLEAN Browse;
   BOOLEAN Dispatched;
   UINTN CallbackCount;
   FormCallbackRequest Callbacks[16];

@@ -10,9 +10,11 @@ namespace {
 class PublishedLists : public testing::Test {
  protected:
   PublishedList *Add(const PackageListSeed *seed) {
-    PublishedList *list = AddPublishedList(reinterpret_cast<UEFI_HII_HANDLE>(0x1000 + added_.size()), nullptr, seed,
-                                           nullptr);
-    if (list != nullptr) added_.push_back(list);
+    PublishedList *list = AddPublishedList(seed, nullptr);
+    if (list != nullptr) {
+      list->HiiHandle = reinterpret_cast<UEFI_HII_HANDLE>(0x1000 + added_.size());
+      added_.push_back(list);
+    }
     return list;
   }
   void TearDown() override {
@@ -51,11 +53,23 @@ TEST_F(PublishedLists, ClassLookupFindsTheEarliestListStillRegistered) {
   EXPECT_EQ(FindPublishedClass(4), nullptr);
 }
 
+TEST_F(PublishedLists, EachListsConfigAccessLeadsBackToItWhilePublished) {
+  PublishedList *main = Add(&kPackageListSeeds[0]);
+  PublishedList *chipset = Add(&kPackageListSeeds[1]);
+  EXPECT_EQ(FindPublishedAccess(&main->ConfigAccess), main);
+  EXPECT_EQ(FindPublishedAccess(&chipset->ConfigAccess), chipset);
+  const EFI_HII_CONFIG_ACCESS_PROTOCOL stranger{};
+  EXPECT_EQ(FindPublishedAccess(&stranger), nullptr);
+  EXPECT_EQ(FindPublishedAccess(nullptr), nullptr);
+  ForgetPublishedList(chipset);
+  EXPECT_EQ(FindPublishedAccess(&chipset->ConfigAccess), nullptr) << "a removed list answers no more presses";
+}
+
 TEST_F(PublishedLists, FullTableRefusesAnotherList) {
   while (Add(&kPackageListSeeds[0]) != nullptr) {
   }
   EXPECT_GE(added_.size(), 7u) << "room for the seven setup lists";
-  EXPECT_EQ(AddPublishedList(nullptr, nullptr, &kPackageListSeeds[0], nullptr), nullptr);
+  EXPECT_EQ(AddPublishedList(&kPackageListSeeds[0], nullptr), nullptr);
   ForgetPublishedList(added_.back());
   EXPECT_NE(Add(&kPackageListSeeds[0]), nullptr) << "a forgotten slot is used again";
 }

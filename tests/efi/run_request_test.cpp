@@ -71,6 +71,23 @@ INSTANTIATE_TEST_SUITE_P(
                     RejectCase{"zero_byte_in_word", std::string("trig\0ger\n", 9), 1}),
     [](const testing::TestParamInfo<RejectCase> &info) { return info.param.name; });
 
+TEST(RunRequest, BrowsingIsAskedForOnItsOwnLine) {
+  const struct {
+    std::string text;
+    EFI_STATUS status;
+    BOOLEAN browse;
+  } cases[] = {{"trigger\ncallback 2 0x3B\n", EFI_SUCCESS, 0},
+               {"trigger\nbrowse\n", EFI_SUCCESS, 1},
+               {"browse # the menu\r\n", EFI_SUCCESS, 1},
+               {"browse 2\n", EFI_INVALID_PARAMETER, 0}};
+  for (const auto &c : cases) {
+    RunRequest request;
+    UINTN badLine = 0;
+    EXPECT_EQ(ParseRunRequest(c.text.data(), c.text.size(), &request, &badLine), c.status) << c.text;
+    if (c.status == EFI_SUCCESS) EXPECT_EQ(request.Browse, c.browse) << c.text;
+  }
+}
+
 TEST(RunRequest, DispatchedIsAWordOfItsOwn) {
   const std::string text = "# the firmware ran both drivers\ndispatched\ncallback 2 59\n";
   RunRequest request;

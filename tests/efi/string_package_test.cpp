@@ -2,59 +2,37 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <cstring>
 #include <map>
-#include <set>
 #include <string>
+#include <vector>
 
+#include "fake_pool.h"
 #include "platform/firmware_services.h"
 
 // The seeds this binary's lists come from (the images get theirs generated from boards/).
 static const PackageStringSeed kMainStrings[] = {{2, u"Unknown"}, {5, u"\u00B0C"}, {7, u"last"}};
+// A form package as the generator emits it: header (9 bytes, type 2), then opcodes.
+static const UINT8 kMainForms[] = {0x09, 0x00, 0x00, 0x02, 0x0E, 0x85, 0x00, 0x29, 0x02};
 const PackageListSeed kPackageListSeeds[] = {
-    {1, u"eng", u"", 1, 687, nullptr, 0, kMainStrings, 3, nullptr, 0, 0},
+    {1, u"eng", u"", 1, 687, nullptr, 0, kMainStrings, 3, kMainForms, sizeof kMainForms, 8},
     {4, u"eng", u"", 1, 687, nullptr, 0, nullptr, 0, nullptr, 0, 0},
 };
 const UINTN kPackageListSeedCount = 2;
 
 namespace {
 
-// Boot services enough for the pool: blocks are tracked so a test can see them released.
-std::set<void *> gPool;
-bool gFailAllocations;
-
-EFI_STATUS EFIAPI AllocatePool(EFI_MEMORY_TYPE, UINTN size, VOID **buffer) {
-  if (gFailAllocations) return EFI_OUT_OF_RESOURCES;
-  *buffer = std::malloc(size);
-  std::memset(*buffer, 0xAF, size);  // pool is not cleared
-  gPool.insert(*buffer);
-  return EFI_SUCCESS;
-}
-
-EFI_STATUS EFIAPI FreePool(VOID *buffer) {
-  if (gPool.erase(buffer) == 0) return EFI_INVALID_PARAMETER;
-  std::free(buffer);
-  return EFI_SUCCESS;
-}
-
-VOID EFIAPI SetMem(VOID *buffer, UINTN size, UINT8 value) { std::memset(buffer, value, size); }
-
 class StringPackage : public testing::Test {
  protected:
-  static void SetUpTestSuite() {
-    static EFI_BOOT_SERVICES boot{};
-    static EFI_SYSTEM_TABLE system{};
-    boot.AllocatePool = AllocatePool;
-    boot.FreePool = FreePool;
-    boot.SetMem = SetMem;
-    system.BootServices = &boot;
-    CaptureServiceTables(&system, &system);
+  void SetUp() override {
+    fake_pool::Install();
+    outstanding_ = fake_pool::Outstanding();
   }
   void TearDown() override {
-    gFailAllocations = false;
-    EXPECT_TRUE(gPool.empty());
+    fake_pool::FailAllocations(false);
+    EXPECT_EQ(fake_pool::Outstanding(), outstanding_) << "every block is released";
   }
+  size_t outstanding_ = 0;
 };
 
 constexpr EFI_GUID kListGuid = {0xEC87D643, 0xEBA4, 0x4BB5, {0xA1, 0xE5, 0x3F, 0x3E, 0x36, 0xB2, 0x0D, 0xA9}};
@@ -65,9 +43,11 @@ uint32_t Read32(const uint8_t *at) {
   return value;
 }
 
-// Reads the list back as the HII database would: the string package's strings by
-// id (counting from 1, one per UCS-2 block), its language, and the end package.
+// Reads the list back as the HII database would: the form package when there is
+// one, the string package's strings by id (counting from 1, one per UCS-2 block),
+// its language, and the end package.
 struct ParsedList {
+  std::vector<uint8_t> forms;
   std::string language;
   std::map<uint16_t, std::u16string> strings;
   bool endPackage = false;
@@ -77,6 +57,11 @@ ParsedList Parse(const EFI_HII_PACKAGE_LIST_HEADER *list) {
   ParsedList parsed;
   const uint8_t *base = reinterpret_cast<const uint8_t *>(list);
   const uint8_t *package = base + sizeof(EFI_HII_PACKAGE_LIST_HEADER);
+  if (Read32(package) >> 24 == 0x02) {
+    const uint32_t formLength = Read32(package) & 0xFFFFFF;
+    parsed.forms.assign(package, package + formLength);
+    package += formLength;
+  }
   const uint32_t header = Read32(package);
   EXPECT_EQ(header >> 24, EFI_HII_PACKAGE_STRINGS);
   const uint32_t packageLength = header & 0xFFFFFF;
@@ -102,7 +87,7 @@ ParsedList Parse(const EFI_HII_PACKAGE_LIST_HEADER *list) {
 }
 
 TEST_F(StringPackage, GivesEachSeedStringTheDriversIdAndFillsTheGaps) {
-  EFI_HII_PACKAGE_LIST_HEADER *list = BuildStringPackageList(&kPackageListSeeds[0], &kListGuid);
+  EFI_HII_PACKAGE_LIST_HEADER *list = BuildPackageList(&kPackageListSeeds[0], &kListGuid);
   ASSERT_NE(list, nullptr);
   EXPECT_EQ(std::memcmp(&list->PackageListGuid, &kListGuid, sizeof kListGuid), 0);
   const ParsedList parsed = Parse(list);
@@ -110,22 +95,25 @@ TEST_F(StringPackage, GivesEachSeedStringTheDriversIdAndFillsTheGaps) {
   const std::map<uint16_t, std::u16string> expected = {{1, u""}, {2, u"Unknown"}, {3, u""}, {4, u""},
                                                        {5, u"\u00B0C"}, {6, u""},   {7, u"last"}};
   EXPECT_EQ(parsed.strings, expected);
+  EXPECT_EQ(parsed.forms, std::vector<uint8_t>(std::begin(kMainForms), std::end(kMainForms)))
+      << "the form package goes in whole, ahead of the strings";
   EXPECT_TRUE(parsed.endPackage);
   gBS->FreePool(list);
 }
 
-TEST_F(StringPackage, ListWithoutStringsHoldsOnlyTheEndBlock) {
-  EFI_HII_PACKAGE_LIST_HEADER *list = BuildStringPackageList(&kPackageListSeeds[1], &kListGuid);
+TEST_F(StringPackage, ListWithoutStringsOrFormsHoldsOnlyTheEndBlock) {
+  EFI_HII_PACKAGE_LIST_HEADER *list = BuildPackageList(&kPackageListSeeds[1], &kListGuid);
   ASSERT_NE(list, nullptr);
   const ParsedList parsed = Parse(list);
   EXPECT_TRUE(parsed.strings.empty());
+  EXPECT_TRUE(parsed.forms.empty());
   EXPECT_TRUE(parsed.endPackage);
   gBS->FreePool(list);
 }
 
 TEST_F(StringPackage, ExhaustedPoolGivesNoList) {
-  gFailAllocations = true;
-  EXPECT_EQ(BuildStringPackageList(&kPackageListSeeds[0], &kListGuid), nullptr);
+  fake_pool::FailAllocations(true);
+  EXPECT_EQ(BuildPackageList(&kPackageListSeeds[0], &kListGuid), nullptr);
 }
 
 TEST(PackageListSeeds, FindsListsAndStringsByNumber) {

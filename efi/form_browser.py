@@ -1,0 +1,214 @@
+#!/usr/bin/env python3
+"""Drives the firmware's form browser through QEMU's serial console and keeps every
+screen it shows.
+
+The test application, asked to browse, announces each form set it opens with a
+line "==== setup-efi browse CLASS ====" and calls SendForm. For each, this script
+takes the form set's layout from the simulator's page rendering (`setup-sim --page
+all --json`, "form_pages"), pages through every form and subform (Down until the
+last row is on screen; Enter on each subform reference, Esc back), optionally
+presses every action item (answering a message box it brings up) and changes settings (`--set NAME=OPTION`: Enter on the
+setting, the option picked in the popup, Enter, then F10 and Y to save), and leaves
+the form set with Esc. Every distinct screen is written as text to
+DIR/NNN.txt, and DIR/screens.json lists them in order: file, class, form title and
+the step that led there.
+
+usage: form_browser.py --pages SIM.json --screens DIR --serial-log FILE [--press-actions]
+                       [--set NAME=OPTION ...] [--timeout SECONDS] -- QEMU-COMMAND...
+Exit status: QEMU's, 124 when the time ran out; 3 when the browser did not show
+what the layout promised (the reason is printed and in screens.json).
+"""
+import argparse
+import json
+import os
+import sys
+import time
+
+from browser_layout import MENU_ROWS, MORE_BELOW, PROMPT_COLUMNS, VALUE_COLUMNS, split_row
+from serial_screen import ConsoleTimeout, SerialScreen
+
+BROWSE_MARKER = b"==== setup-efi browse "
+REPORT_END = b"==== setup-efi browser report end ===="
+# The companion's message box waits for a key under this line.
+MESSAGE_BOX_PROMPT = "Press any key"
+
+
+class NavigationError(Exception):
+    pass
+
+
+class Browser:
+    def __init__(self, console, out_dir):
+        self.console = console
+        self.out_dir = out_dir
+        self.screens = []
+        self.last_lines = None
+        self.last_file = None
+        self.files = 0
+        self.where = (0, "")
+        self.changed = set()  # the settings changed and saved
+
+    def capture(self, step):
+        """Keeps the screen under a new file unless it is the last one kept, and notes the step."""
+        lines = self.console.lines()
+        if lines != self.last_lines:
+            self.last_lines = lines
+            self.files += 1
+            self.last_file = f"{self.files:03d}.txt"
+            with open(os.path.join(self.out_dir, self.last_file), "w", encoding="utf-8") as handle:
+                handle.write("\n".join(lines) + "\n")
+        self.screens.append({"file": self.last_file, "class": self.where[0], "form": self.where[1], "step": step})
+
+    def press(self, key, step=None):
+        self.console.press(key)
+        if step:
+            self.capture(step)
+
+    def selected(self, popup=False):
+        """The highlighted popup option, or the prompt (first row) of the highlighted menu item: the
+        browser highlights a statement's prompt but a question's value. None when nothing is."""
+        if popup:
+            rows = self.console.highlighted(("cyan",))
+            return next((rows[row] for row in MENU_ROWS if row in rows), None)
+        rows = self.console.highlighted(("black",), (PROMPT_COLUMNS[0], VALUE_COLUMNS[1]))
+        lines = self.console.lines()
+        return next((split_row(lines[row])[0] for row in MENU_ROWS if row in rows), None)
+
+    def select(self, text, limit, popup=False):
+        """Moves the highlight to the item whose text (first row) starts text: down, then up."""
+        def matches(shown):
+            return shown is not None and (shown == text or text.startswith(shown + " "))
+        for key in ("down", "up"):
+            previous = None
+            for _ in range(limit):
+                shown = self.selected(popup)
+                if matches(shown):
+                    return
+                if shown == previous and previous is not None:
+                    break  # the end of the list: try the other way
+                previous = shown
+                self.console.press(key, quiet=0.4)
+        raise NavigationError(f"class {self.where[0]} form \"{self.where[1]}\": no item \"{text}\" to select")
+
+    def page_through(self, form):
+        self.capture("open")
+        for _ in range(len(form["items"]) + 5):
+            row, column = MORE_BELOW
+            if self.console.lines()[row][column:column + 1] != "v":
+                return
+            self.console.press("down", quiet=0.4)
+            self.capture("scroll")
+        raise NavigationError(f"class {self.where[0]} form \"{form['title']}\": still more below after paging")
+
+    def visit(self, page, form, plan):
+        self.where = (page["class"], form["title"])
+        self.page_through(form)
+        forms = {f["id"]: f for f in page["forms"]}
+        for item in form["items"]:
+            if item["kind"] == "form" and item.get("form") in forms:
+                self.select(item["prompt"], len(form["items"]))
+                self.press("enter")
+                self.visit(page, forms[item["form"]], plan)
+                self.press("esc")
+                self.where = (page["class"], form["title"])
+                self.capture("back")
+            elif item["kind"] == "action" and plan.press_actions:
+                self.select(item["prompt"], len(form["items"]))
+                self.press("enter", f"press {item['prompt']}")
+                if any(MESSAGE_BOX_PROMPT in line for line in self.console.lines()):
+                    self.press("enter", "dismiss the message box")
+            elif item["kind"] == "setting" and item["prompt"] in plan.settings:
+                self.change(item, plan.settings[item["prompt"]], len(form["items"]))
+
+    def change(self, item, option, limit):
+        self.select(item["prompt"], limit)
+        self.press("enter", f"open {item['prompt']}")
+        self.select(option, len(item["options"]), popup=True)
+        self.press("enter", f"set {item['prompt']} = {option}")
+        self.press("f10", "save")
+        self.press("y", "saved")
+        self.changed.add(item["prompt"])
+
+    def browse(self, page, plan):
+        self.where = (page["class"], page["title"])
+        self.visit(page, page["forms"][0], plan)
+        self.press("esc")
+
+
+class Plan:
+    def __init__(self, press_actions, settings):
+        self.press_actions = press_actions
+        self.settings = settings
+
+
+def parse_settings(values):
+    settings = {}
+    for value in values:
+        name, separator, option = value.partition("=")
+        if not separator or not name.strip() or not option.strip():
+            raise ValueError(f"--set {value!r}: expected NAME=OPTION")
+        settings[name.strip()] = option.strip()
+    return settings
+
+
+def run(args, command):
+    with open(args.pages, encoding="utf-8") as handle:
+        pages = {str(page["class"]): page for page in json.load(handle)["form_pages"]}
+    plan = Plan(args.press_actions, parse_settings(args.set))
+    os.makedirs(args.screens, exist_ok=True)
+    console = SerialScreen(command, args.serial_log, time.monotonic() + args.timeout)
+    browser = Browser(console, args.screens)
+    problem = None
+    timed_out = False
+    offset = 0
+    try:
+        while True:
+            marker, start = console.wait_for_any((BROWSE_MARKER, REPORT_END), offset)
+            if marker == REPORT_END:
+                break
+            offset = console.wait_for(b" ====", start)
+            form_class = console.text[start:offset - 5].decode("ascii", "replace")
+            page = pages.get(form_class)
+            if page is None:
+                raise NavigationError(f"the firmware shows class {form_class}, which the simulator has no page for")
+            console.settle(quiet=1.0)
+            browser.browse(page, plan)
+        missed = sorted(set(plan.settings) - browser.changed)
+        if missed:
+            raise NavigationError("no setting " + ", ".join(f'"{name}"' for name in missed) + " on any form shown")
+    except (NavigationError, ConsoleTimeout) as error:
+        problem = str(error)
+        timed_out = isinstance(error, ConsoleTimeout)
+        console.stop()
+    status = console.close()
+    with open(os.path.join(args.screens, "screens.json"), "w", encoding="utf-8") as handle:
+        json.dump({"screens": browser.screens, "problem": problem}, handle, indent=1)
+    if problem:
+        print(f"form_browser: {problem}", file=sys.stderr)
+        return 124 if timed_out else 3
+    return status
+
+
+def main(argv=None):
+    argv = sys.argv[1:] if argv is None else argv
+    if "--" not in argv:
+        sys.exit(__doc__)
+    split = argv.index("--")
+    parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
+    parser.add_argument("--pages", required=True, help="setup-sim --page all --json output for this boot")
+    parser.add_argument("--screens", required=True, help="folder for the screens")
+    parser.add_argument("--serial-log", required=True, help="file for every byte of the serial console")
+    parser.add_argument("--press-actions", action="store_true", help="press every action item")
+    parser.add_argument("--set", action="append", default=[], metavar="NAME=OPTION",
+                        help="change a setting in the browser and save (F10, Y)")
+    parser.add_argument("--timeout", type=float, default=600, help="seconds for the whole boot")
+    args = parser.parse_args(argv[:split])
+    try:
+        return run(args, argv[split + 1:])
+    except (OSError, ValueError, KeyError) as error:
+        print(f"form_browser: {error}", file=sys.stderr)
+        return 2
+
+
+if __name__ == "__main__":
+    sys.exit(main())
