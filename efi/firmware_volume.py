@@ -4,7 +4,7 @@ FFS file of one driver, and an image with FFS files added to the DXE volume that
 OVMF keeps inside the LZMA section of its compact main volume.
 
   firmware_volume.py list IMAGE [--json]
-  firmware_volume.py ffs --spec SPEC.json --pe32 IMAGE.efi --out FILE.ffs [--depex-true]
+  firmware_volume.py ffs --description DESCRIPTION.json --pe32 IMAGE.efi --out FILE.ffs [--depex-true]
   firmware_volume.py add IMAGE FILE.ffs... --out NEW_IMAGE
 
 Reading checks every volume header, file header and file data checksum. Adding
@@ -491,16 +491,16 @@ def make_ffs(guid, name, pe32, depex, polarity=0xFF):
     return build_file(header, bytes(body), polarity)
 
 
-def load_spec(path):
+def load_description(path):
     with open(path, encoding="utf-8") as handle:
         try:
-            spec = json.load(handle)
+            description = json.load(handle)
         except json.JSONDecodeError as error:
             raise FormatError(f"{path}: not JSON: {error}") from error
-    if not isinstance(spec, dict) or not all(key in spec for key in ("guid", "name", "depex")) or \
-            not all(isinstance(entry, dict) and "guid" in entry for entry in spec["depex"]):
+    if not isinstance(description, dict) or not all(key in description for key in ("guid", "name", "depex")) or \
+            not all(isinstance(entry, dict) and "guid" in entry for entry in description["depex"]):
         raise FormatError(f"{path}: needs guid, name and depex, a list of {{protocol, guid}}")
-    return spec
+    return description
 
 
 # ---- the command line -------------------------------------------------------------------------------------------
@@ -548,7 +548,7 @@ def main(argv=None):
     show.add_argument("image")
     show.add_argument("--json", action="store_true", help="one JSON array of volumes and files")
     ffs = commands.add_parser("ffs", help="build a driver's FFS file from its description and PE32 image")
-    ffs.add_argument("--spec", required=True, help="JSON: guid, name, depex [{protocol, guid}] (all ANDed)")
+    ffs.add_argument("--description", required=True, help="JSON: guid, name, depex [{protocol, guid}] (all ANDed)")
     ffs.add_argument("--pe32", required=True)
     ffs.add_argument("--out", required=True)
     ffs.add_argument("--depex-true", action="store_true", help="dependency expression TRUE instead (experiments)")
@@ -566,12 +566,12 @@ def main(argv=None):
                 print_listing(rows)
             return 0
         if args.command == "ffs":
-            spec = load_spec(args.spec)
-            depex = encode_depex([] if args.depex_true else [entry["guid"] for entry in spec["depex"]])
+            description = load_description(args.description)
+            depex = encode_depex([] if args.depex_true else [entry["guid"] for entry in description["depex"]])
             pe32 = read_input(args.pe32)
             if pe32[:2] != b"MZ":
                 raise FormatError(f"{args.pe32}: not a PE32 image (no MZ header)")
-            output = make_ffs(spec["guid"], spec["name"], pe32, depex)
+            output = make_ffs(description["guid"], description["name"], pe32, depex)
         else:
             if os.path.exists(args.out) and os.path.samefile(args.out, args.image):
                 raise FormatError(f"{args.out}: the output would overwrite the input image")

@@ -9,21 +9,13 @@
 #include <cstdint>
 #include <vector>
 
+#include "sim/little_endian.h"
+
 namespace sim {
 
 // One pointer-sized member slot of an interface laid out here; the driver calls
 // it through its own member type.
 using InterfaceSlot = void (*)();
-
-// Stores value little-endian into at[0 .. width).
-inline void PutLittleEndian(uint8_t *at, uint64_t value, size_t width) {
-  for (size_t i = 0; i < width; ++i) at[i] = static_cast<uint8_t>(value >> (8 * i));
-}
-// The same into bytes[offset .. offset + width); throws std::out_of_range past the end.
-inline void PutLittleEndian(std::vector<uint8_t> &bytes, size_t offset, uint64_t value, size_t width) {
-  bytes.at(offset + width - 1);
-  PutLittleEndian(bytes.data() + offset, value, width);
-}
 
 // The processor information protocol's record of one logical processor.
 namespace cpu_info_record {

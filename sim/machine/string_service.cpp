@@ -12,14 +12,12 @@ namespace {
 
 using PackageListCallback = void(EFIAPI *)(uint16_t hiiHandle, void *entry);
 
-uint16_t Word(const uint8_t *at) { return static_cast<uint16_t>(at[0] | at[1] << 8); }
-
 EFI_STATUS EFIAPI PublishPackageLists(EFI_HANDLE, UINTN count, VOID *table, PackageListCallback callback) {
   if (table == nullptr && count != 0) return EFI_INVALID_PARAMETER;
   Machine &machine = Machine::Current();
   for (UINTN i = 0; i < count; ++i) {
     uint8_t *entry = static_cast<uint8_t *>(table) + i * setup_package_entry::kSize;
-    const uint16_t formClass = Word(entry + setup_package_entry::kClass);
+    const auto formClass = static_cast<uint16_t>(GetLittleEndian(entry + setup_package_entry::kClass, 2));
     const PackageListSpec *source = machine.Hii().ListOfClass(formClass);
     if (source == nullptr) continue;  // the board has no package list of that class
     void *instance = nullptr;

@@ -247,16 +247,16 @@ class DependencyExpressionTest(unittest.TestCase):
             pe32 = os.path.join(folder, "image.efi")
             with open(pe32, "wb") as handle:
                 handle.write(b"MZ" + bytes(300))
-            for spec, (guid, name, depex) in expected.items():
-                with self.subTest(spec):
-                    out = os.path.join(folder, spec + ".ffs")
-                    self.assertEqual(0, fv.main(["ffs", "--spec", os.path.join(ROOT, "efi", "ffs", spec),
+            for description, (guid, name, depex) in expected.items():
+                with self.subTest(description):
+                    out = os.path.join(folder, description + ".ffs")
+                    self.assertEqual(0, fv.main(["ffs", "--description", os.path.join(ROOT, "efi", "ffs", description),
                                                  "--pe32", pe32, "--out", out]))
                     with open(out, "rb") as handle:
                         ffs = handle.read()
-                    header, end = fv.read_file_header(ffs, 0, 0xFF, spec)
+                    header, end = fv.read_file_header(ffs, 0, 0xFF, description)
                     self.assertEqual(len(ffs), end)
-                    file = fv.File(header, ffs[len(header):], fv.read_sections(ffs[len(header):], spec))
+                    file = fv.File(header, ffs[len(header):], fv.read_sections(ffs[len(header):], description))
                     self.assertEqual((guid, fv.FILE_DRIVER, name), (file.guid, file.kind, file.ui_name()))
                     self.assertEqual(depex, fv.decode_depex(file.section(fv.SECTION_DXE_DEPEX).body))
                     self.assertEqual(b"MZ" + bytes(300), file.section(fv.SECTION_PE32).body)
@@ -297,22 +297,22 @@ class CommandLineTest(unittest.TestCase):
 
     def test_ffs_refuses_what_it_cannot_pack(self):
         with tempfile.TemporaryDirectory() as folder:
-            spec, pe32, out = (os.path.join(folder, name) for name in ("spec.json", "image.efi", "out.ffs"))
-            good_spec = {"guid": NEW_GUID, "name": "X", "depex": [{"protocol": "P", "guid": NEW_GUID}]}
+            description, pe32, out = (os.path.join(folder, name) for name in ("description.json", "image.efi", "out.ffs"))
+            good_description = {"guid": NEW_GUID, "name": "X", "depex": [{"protocol": "P", "guid": NEW_GUID}]}
             cases = [
-                ("not a PE32 image", good_spec, b"ELF", "not a PE32 image"),
+                ("not a PE32 image", good_description, b"ELF", "not a PE32 image"),
                 ("not JSON", "{", b"MZ", "not JSON"),
                 ("no name", {"guid": NEW_GUID, "depex": []}, b"MZ", "needs guid, name and depex"),
-                ("a protocol without GUID", dict(good_spec, depex=[{"protocol": "P"}]), b"MZ", "needs guid"),
-                ("a bad GUID", dict(good_spec, guid="1234"), b"MZ", "not a GUID"),
+                ("a protocol without GUID", dict(good_description, depex=[{"protocol": "P"}]), b"MZ", "needs guid"),
+                ("a bad GUID", dict(good_description, guid="1234"), b"MZ", "not a GUID"),
             ]
             for what, text, image, message in cases:
                 with self.subTest(what):
-                    with open(spec, "w", encoding="utf-8") as handle:
+                    with open(description, "w", encoding="utf-8") as handle:
                         handle.write(text if isinstance(text, str) else json.dumps(text))
                     with open(pe32, "wb") as handle:
                         handle.write(image)
-                    status, _, error = self.run_tool("ffs", "--spec", spec, "--pe32", pe32, "--out", out)
+                    status, _, error = self.run_tool("ffs", "--description", description, "--pe32", pe32, "--out", out)
                     self.assertEqual(1, status)
                     self.assertIn(message, error)
                     self.assertFalse(os.path.exists(out))

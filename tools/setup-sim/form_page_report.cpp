@@ -3,15 +3,15 @@
 #include <cstdio>
 
 #include "tools/setup-sim/form_pages.h"
+#include "tools/setup-sim/pages.h"
 
 namespace setup_sim {
 namespace {
 
 constexpr size_t kPromptWidth = 34;
 
-std::string Padded(const std::string &text) {
-  return text.size() >= kPromptWidth ? text + " " : text + std::string(kPromptWidth - text.size(), ' ');
-}
+// The prompt column, with at least one blank before the value.
+std::string Prompt(const std::string &text) { return Padded(text + " ", kPromptWidth); }
 
 std::string Hex(unsigned value) {
   char text[16];
@@ -39,17 +39,17 @@ void WriteLine(const FormLine &line, std::ostream &out, bool &listTexts) {
       out << "  " << line.prompt << "\n";
       return;
     case LineKind::Text:
-      out << "    " << Padded(line.prompt) << line.value << (line.listText ? "  *" : "") << "\n";
+      out << "    " << Prompt(line.prompt) << line.value << (line.listText ? "  *" : "") << "\n";
       listTexts = listTexts || line.listText;
       return;
     case LineKind::Form:
       out << "    > " << line.value << "\n";
       return;
     case LineKind::Action:
-      out << "    " << Padded("[" + line.prompt + "]") << "(form callback key " << Hex(line.questionId) << ")\n";
+      out << "    " << Prompt("[" + line.prompt + "]") << "(form callback key " << Hex(line.questionId) << ")\n";
       return;
     case LineKind::Setting:
-      out << "    " << Padded(line.prompt) << "<" << (line.current ? line.value : "no stored value") << ">"
+      out << "    " << Prompt(line.prompt) << "<" << (line.current ? line.value : "no stored value") << ">"
           << "  (byte " << line.offset << ", default " << line.defaultOption << ")\n";
       return;
   }

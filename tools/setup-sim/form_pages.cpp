@@ -50,10 +50,7 @@ class PageBuilder {
   }
 
  private:
-  std::string ListText(uint16_t id) const {
-    const auto found = list_.strings.find(id);
-    return found == list_.strings.end() ? std::string() : DisplayText(found->second.text);
-  }
+  std::string ListText(uint16_t id) const { return ListString(list_, id); }
 
   FormLine Line(const sim::FormItem &item) const {
     FormLine line;

@@ -26,11 +26,6 @@ struct Setting {
   std::string prompt;
 };
 
-std::string TextOf(const sim::PackageListSpec &list, uint16_t id) {
-  const auto found = list.strings.find(id);
-  return found == list.strings.end() ? std::string() : DisplayText(found->second.text);
-}
-
 std::vector<Setting> AllSettings(const sim::BoardProfile &profile) {
   std::vector<Setting> settings;
   for (const sim::PackageListSpec &list : profile.packageLists) {
@@ -38,7 +33,7 @@ std::vector<Setting> AllSettings(const sim::BoardProfile &profile) {
     const sim::FormSet forms = sim::DecodeFormPackage(list.formPackage.data(), list.formPackage.size());
     for (const sim::Form &form : forms.forms) {
       for (const sim::FormItem &item : form.items) {
-        if (item.kind == sim::FormItemKind::Setting) settings.push_back({&list, forms, item, TextOf(list, item.prompt)});
+        if (item.kind == sim::FormItemKind::Setting) settings.push_back({&list, forms, item, ListString(list, item.prompt)});
       }
     }
   }
@@ -59,7 +54,7 @@ uint8_t FindOption(const Setting &setting, const std::string &assignment, const 
   const std::optional<uint64_t> number = sim::ParseNumberText(option);
   std::string texts;
   for (const sim::FormOption &choice : setting.item.options) {
-    const std::string text = TextOf(*setting.list, choice.text);
+    const std::string text = ListString(*setting.list, choice.text);
     if (Folded(text) == Folded(option) || (number && *number == choice.value)) return choice.value;
     texts += (texts.empty() ? "" : ", ") + text;
   }
@@ -76,6 +71,16 @@ const sim::StoredVariable *BoundVariable(const sim::FormSet &forms, const sim::F
   return store.Find(std::u16string(varStore->name.begin(), varStore->name.end()), varStore->guid);
 }
 
+bool StoreSettingByte(sim::VariableStore &store, const std::u16string &name, const EFI_GUID &guid, uint16_t offset,
+                      uint8_t value) {
+  const sim::StoredVariable *stored = store.Find(name, guid);
+  if (stored == nullptr || offset >= stored->data.size()) return false;
+  sim::StoredVariable changed = *stored;
+  changed.data[offset] = value;
+  store.Put(changed);
+  return true;
+}
+
 void ApplySettings(const sim::BoardProfile &profile, const std::vector<std::string> &assignments,
                    sim::VariableStore &store) {
   if (assignments.empty()) return;
@@ -85,17 +90,16 @@ void ApplySettings(const sim::BoardProfile &profile, const std::vector<std::stri
     if (equals == std::string::npos) throw UsageError("--set " + assignment + ": expected NAME=OPTION");
     const Setting &setting = FindSetting(settings, assignment, assignment.substr(0, equals));
     const uint8_t value = FindOption(setting, assignment, assignment.substr(equals + 1));
-    const sim::StoredVariable *variable = BoundVariable(setting.forms, setting.item, store);
-    if (variable == nullptr || setting.item.offset >= variable->data.size()) {
-      const sim::FormVarStore *varStore = setting.forms.FindVarStore(setting.item.varStoreId);
+    const sim::FormVarStore *varStore = setting.forms.FindVarStore(setting.item.varStoreId);
+    const bool stored = varStore != nullptr &&
+                        StoreSettingByte(store, std::u16string(varStore->name.begin(), varStore->name.end()),
+                                         varStore->guid, setting.item.offset, value);
+    if (!stored) {
       throw std::runtime_error("--set " + assignment + ": the NVRAM store has no " +
                                (varStore == nullptr ? std::string("variable") : varStore->name) + " variable holding byte " +
                                std::to_string(setting.item.offset) +
                                " yet; boot once with --nvram FILE, then set it on that file");
     }
-    sim::StoredVariable changed = *variable;
-    changed.data[setting.item.offset] = value;
-    store.Put(changed);
   }
 }
 

@@ -17,6 +17,11 @@ namespace setup_sim {
 const sim::StoredVariable *BoundVariable(const sim::FormSet &forms, const sim::FormItem &setting,
                                          const sim::VariableStore &store);
 
+// Writes value into byte offset of the stored variable; false when the variable
+// does not exist or does not hold that byte.
+bool StoreSettingByte(sim::VariableStore &store, const std::u16string &name, const EFI_GUID &guid, uint16_t offset,
+                      uint8_t value);
+
 // Applies each NAME=OPTION in order. NAME is a setting's prompt and OPTION one of
 // its option texts (or the option's value); case, blanks and punctuation do not
 // matter ("sata-mode=disabled"). Throws UsageError naming the assignment and

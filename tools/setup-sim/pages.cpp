@@ -29,6 +29,15 @@ std::string DisplayText(std::u16string text) {
   return *sim::Utf16ToUtf8(text);
 }
 
+std::string Padded(const std::string &text, size_t width) {
+  return text.size() >= width ? text : text + std::string(width - text.size(), ' ');
+}
+
+std::string ListString(const sim::PackageListSpec &list, uint16_t id) {
+  const auto found = list.strings.find(id);
+  return found == list.strings.end() ? std::string() : DisplayText(found->second.text);
+}
+
 std::vector<Page> CollectPages(const sim::BoardProfile &profile, const sim::BootReport &report) {
   // The last write of each string wins, as in the HII database.
   std::map<uint16_t, std::map<uint16_t, const sim::StringRecord *>> last;

@@ -26,6 +26,10 @@ struct Page {
 
 // 16-bit text as UTF-8; a lone surrogate shows as U+FFFD.
 std::string DisplayText(std::u16string text);
+// text followed by blanks up to width bytes; text as it is when it is that long already.
+std::string Padded(const std::string &text, size_t width);
+// The list's own text of string id (as UTF-8); empty for an id the list lacks.
+std::string ListString(const sim::PackageListSpec &list, uint16_t id);
 
 // One page per package list of the profile, in the profile's order; strings set
 // for a class without a list get a page of their own at the end.

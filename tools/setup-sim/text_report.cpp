@@ -19,10 +19,6 @@ namespace {
 constexpr size_t kWidestLabel = 36;
 constexpr size_t kDumpWidth = 16;
 
-std::string Padded(const std::string &text, size_t width) {
-  return text.size() >= width ? text : text + std::string(width - text.size(), ' ');
-}
-
 // Control characters would break the layout; they are shown as \xNN.
 std::string Printable(const std::string &text) {
   std::string out;

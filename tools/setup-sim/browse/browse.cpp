@@ -2,13 +2,12 @@
 
 #include <unistd.h>
 
-#include <filesystem>
 #include <fstream>
 
 #include "tools/setup-sim/browse/browse_session.h"
-#include "tools/setup-sim/cli_parse.h"
 #include "tools/setup-sim/browse/screen_layout.h"
 #include "tools/setup-sim/browse/terminal_ui.h"
+#include "tools/setup-sim/cli_parse.h"
 
 namespace setup_sim {
 namespace {
@@ -97,8 +96,7 @@ int RunBrowseCommand(int argc, const char *const *argv, std::ostream &out) {
     throw UsageError("browse needs a terminal; without one, give the keys to replay with --keys (e.g. "
                      "--keys right,down,enter) and read the final screen from --screen FILE or standard output");
   }
-  const bool laterBoot = !line.nvram.empty() && std::filesystem::exists(line.nvram);
-  BrowseSession session(OpenSession(line), line.nvram, laterBoot);
+  BrowseSession session(OpenSession(line), line.nvram);
   session.Boot();
   BrowserState state(session.Pages());
   Screen last;

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "tools/setup-sim/form_settings.h"
+
 namespace setup_sim {
 namespace {
 
@@ -11,24 +13,22 @@ std::string EventText(const sim::EventRecord &event) {
 
 }  // namespace
 
-BrowseSession::BrowseSession(BootSession session, std::string nvram, bool laterBoot)
+BrowseSession::BrowseSession(BootSession session, std::string nvram)
     : session_(std::move(session)), nvram_(std::move(nvram)), startStore_(session_.store) {
-  session_.options.trigger = laterBoot;
+  session_.options.trigger = session_.laterBoot;
   session_.options.callbacks.clear();
 }
 
-void BrowseSession::Run() {
+void BrowseSession::Boot() {
   session_.store = startStore_;
   session_.report = sim::RunBoot(session_.profile, session_.store, session_.options);
   if (!nvram_.empty()) session_.store.Save(nvram_);
 }
 
-void BrowseSession::Boot() { Run(); }
-
 ActionResult BrowseSession::RunAction(uint16_t formClass, uint16_t key) {
   const size_t stringsBefore = session_.report.strings.size();
   session_.options.callbacks.emplace_back(formClass, key);
-  Run();
+  Boot();
   ActionResult result;
   // The replay repeats everything before the new callback, so the strings past the old count are its own.
   const size_t written = session_.report.strings.size() - std::min(stringsBefore, session_.report.strings.size());
@@ -46,18 +46,15 @@ ActionResult BrowseSession::RunAction(uint16_t formClass, uint16_t key) {
 }
 
 void BrowseSession::SaveAndReboot(const std::vector<SettingEdit> &edits) {
+  // The browser edits only bytes the store holds, so every edit finds its byte.
   for (const SettingEdit &edit : edits) {
-    const sim::StoredVariable *stored = session_.store.Find(edit.variable, edit.variableGuid);
-    if (stored == nullptr || edit.offset >= stored->data.size()) continue;  // the browser edits stored bytes only
-    sim::StoredVariable changed = *stored;
-    changed.data[edit.offset] = edit.value;
-    session_.store.Put(changed);
+    StoreSettingByte(session_.store, edit.variable, edit.variableGuid, edit.offset, edit.value);
   }
   if (!nvram_.empty()) session_.store.Save(nvram_);
   startStore_ = session_.store;
   session_.options.trigger = true;
   session_.options.callbacks.clear();
-  Run();
+  Boot();
 }
 
 std::vector<FormPage> BrowseSession::Pages() const {

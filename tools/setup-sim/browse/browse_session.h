@@ -22,10 +22,11 @@ struct ActionResult {
 class BrowseSession {
  public:
   // session holds the board and the store as loaded; nvram is the file saved
-  // after every boot (empty: none). A store that was loaded boots as a later
-  // boot with the trigger, a fresh one as a first boot.
-  BrowseSession(BootSession session, std::string nvram, bool laterBoot);
+  // after every boot (empty: none). A store the driver has booted on before
+  // boots as a later boot with the trigger, a fresh one as a first boot.
+  BrowseSession(BootSession session, std::string nvram);
 
+  // Boots from the store the boot started with, with the callbacks run so far; saves to the file.
   void Boot();
   ActionResult RunAction(uint16_t formClass, uint16_t key);
   void SaveAndReboot(const std::vector<SettingEdit> &edits);
@@ -34,8 +35,6 @@ class BrowseSession {
   std::vector<FormPage> Pages() const;
 
  private:
-  void Run();
-
   BootSession session_;
   std::string nvram_;
   sim::VariableStore startStore_;  // the store as the boot found it
