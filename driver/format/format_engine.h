@@ -42,8 +42,12 @@ FORMAT_INLINE UINT32 ReadWidth(const Char *&At, ArgumentList &Slots) {
   } else if (static_cast<UINT8>(*At) > '9') {  // the parser would stop at once: no width
     Width = 0;
   } else {
-    const UINT8 *End;
-    Width = ParseIntegerBytes(reinterpret_cast<const UINT8 *>(At), &End, 10, sizeof(Char));
+    const UINT8 *End = reinterpret_cast<const UINT8 *>(At);
+    if (static_cast<UINT8>(*At) >= '0') {  // the usual width, bare digits: no call
+      Width = parse_integer_detail::SaturatedValue(parse_integer_detail::ParseDigitRun(End, 10, sizeof(Char)), false);
+    } else {  // blanks or a sign first
+      Width = ParseIntegerBytes(End, &End, 10, sizeof(Char));
+    }
     At = reinterpret_cast<const Char *>(End);
   }
   return Width < 0 ? 0 : static_cast<UINT32>(Width);

@@ -9,7 +9,7 @@ namespace parse_integer_detail {
 constexpr UINT64 kNegativeLimit = 0x80000000ULL;  // magnitude of INT32 minimum
 constexpr UINT32 kNotADigit = 0xFFFFFFFF;          // not below any base
 
-inline UINT32 DigitValue(UINT8 Character) {
+inline __attribute__((always_inline)) UINT32 DigitValue(UINT8 Character) {
   if (static_cast<UINT8>(Character - '0') <= 9) {
     return Character - '0';
   }
@@ -20,13 +20,35 @@ inline UINT32 DigitValue(UINT8 Character) {
   return kNotADigit;
 }
 
+// Reads the run of digits at *Text (Step bytes apart) and leaves *Text after it. The
+// magnitude saturates just above the INT32 range instead of wrapping, so long digit runs
+// stay out of range. Inline, so that the engine's width digits take no call.
+inline __attribute__((always_inline)) UINT64 ParseDigitRun(const UINT8 *&Text, UINT32 Base, UINT32 Step) {
+  UINT64 Magnitude = 0;
+  for (UINT32 Digit = DigitValue(*Text); Digit < Base; Digit = DigitValue(*Text)) {
+    Magnitude = Magnitude * Base + Digit;
+    if (Magnitude > kNegativeLimit) {
+      Magnitude = kNegativeLimit + 1;
+    }
+    Text += Step;
+  }
+  return Magnitude;
+}
+
+// A magnitude from ParseDigitRun as an INT32, saturated at the limits.
+inline INT32 SaturatedValue(UINT64 Magnitude, bool Negative) {
+  if (Negative) {
+    return Magnitude > kNegativeLimit ? INT32_MIN : static_cast<INT32>(-static_cast<INT64>(Magnitude));
+  }
+  return Magnitude >= kNegativeLimit ? INT32_MAX : static_cast<INT32>(Magnitude);
+}
+
 }  // namespace parse_integer_detail
 
 // Only the low byte of each character counts (Step bytes apart), so one walk serves 8-bit
 // and 16-bit text. Returns the value and sets *End to the first character not consumed.
 inline INT32 ParseIntegerBytes(const UINT8 *Text, const UINT8 **End, UINT32 Base, UINT32 Step) {
   using namespace parse_integer_detail;
-  UINT64 Magnitude = 0;
   bool Negative = false;
   while (*Text == ' ' || *Text == '\t') {
     Text += Step;
@@ -49,17 +71,7 @@ inline INT32 ParseIntegerBytes(const UINT8 *Text, const UINT8 **End, UINT32 Base
       }
     }
   }
-  for (UINT32 Digit = DigitValue(*Text); Digit < Base; Digit = DigitValue(*Text)) {
-    // Saturate just above the limit instead of wrapping, so long digit runs stay out of range.
-    Magnitude = Magnitude * Base + Digit;
-    if (Magnitude > kNegativeLimit) {
-      Magnitude = kNegativeLimit + 1;
-    }
-    Text += Step;
-  }
+  UINT64 Magnitude = ParseDigitRun(Text, Base, Step);
   *End = Text;
-  if (Negative) {
-    return Magnitude > kNegativeLimit ? INT32_MIN : static_cast<INT32>(-static_cast<INT64>(Magnitude));
-  }
-  return Magnitude >= kNegativeLimit ? INT32_MAX : static_cast<INT32>(Magnitude);
+  return SaturatedValue(Magnitude, Negative);
 }

@@ -162,6 +162,7 @@ const Case kCases[] = {
     {"ab%dcd", 5, {N(12345)}, "ab12"},
     {"%08x", 5, {N(255)}, "0000"},
     {"%5d", 3, {N(42)}, "  "},
+    {"%4294967297d", 5, {N(7)}, "    "},  // the width saturates instead of wrapping to 1
     {"%s", 2, {kNull}, "<"},
     {"%g", 10, {kGuid}, "ec87d643-"},
     {"%G", 10, {kGuid}, "EC87D643-"},
