@@ -14,6 +14,7 @@
 #include "sim/profile_memory_storage.h"
 #include "sim/profile_peripherals.h"
 #include "sim/profile_processor.h"
+#include "sim/string_table.h"
 
 namespace sim {
 
@@ -38,11 +39,6 @@ struct FirmwareSpec {
   bool dxeServicesPresent = true;
 };
 
-struct StringSpec {
-  std::string label;   // what the menu shows beside the string
-  std::u16string text; // the list's own initial text
-};
-
 // One of the setup menu's package lists as the HII database holds it.
 struct PackageListSpec {
   uint16_t formClass = 0;
@@ -51,7 +47,7 @@ struct PackageListSpec {
   std::u16string secondaryLanguages;  // empty: GetSecondaryLanguages fails
   // The form defaults of variable id 0 (the Setup image); nullopt: GetDefaultImage fails.
   std::optional<std::vector<uint8_t>> defaults;
-  std::map<uint16_t, StringSpec> strings;
+  StringTable strings;
   std::vector<uint8_t> formPackage;  // the list's UEFI form package (IFR); empty: no forms
 };
 

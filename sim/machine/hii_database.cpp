@@ -7,8 +7,8 @@ namespace sim {
 const std::u16string *PublishedList::Text(uint16_t stringId) const {
   auto changed = changedTexts.find(stringId);
   if (changed != changedTexts.end()) return &changed->second;
-  auto string = source->strings.find(stringId);
-  return string == source->strings.end() ? nullptr : &string->second.text;
+  const StringSpec *string = source->strings.Find(stringId);
+  return string == nullptr ? nullptr : &string->text;
 }
 
 const PackageListSpec *HiiDatabase::ListOfClass(uint16_t formClass) const {
@@ -52,11 +52,11 @@ EFI_STATUS HiiDatabase::SetString(EFI_HII_HANDLE handle, uint16_t stringId, cons
   PublishedList *list = Find(handle);
   if (list == nullptr || text == nullptr) return EFI_INVALID_PARAMETER;
   // Only the changed texts are copied: a boot sets few of a list's many strings.
-  auto string = list->source->strings.find(stringId);
-  if (string == list->source->strings.end()) return EFI_NOT_FOUND;
+  const StringSpec *string = list->source->strings.Find(stringId);
+  if (string == nullptr) return EFI_NOT_FOUND;
   std::u16string &current = list->changedTexts[stringId];
   current = text;
-  strings_.push_back({list->source->formClass, stringId, string->second.label, current});
+  strings_.push_back({list->source->formClass, stringId, string->label, current});
   return EFI_SUCCESS;
 }
 

@@ -20,7 +20,9 @@ uint16_t ReadStringId(const JsonField &member) {
 }
 
 // Each member is {"label": ..., "text": ...}; with complete set, both are required.
-void ReadStrings(const JsonField &field, bool complete, std::map<uint16_t, StringSpec> &strings) {
+// Strings is a StringTable::Map or a StringTable: both give a string to fill by id.
+template <typename Strings>
+void ReadStrings(const JsonField &field, bool complete, Strings &strings) {
   for (const JsonField &member : field.Members()) {
     const uint16_t id = ReadStringId(member);
     const JsonObject object = member.Fields({"label", "text"});
@@ -83,13 +85,13 @@ std::vector<PackageListSpec> LoadPackageLists(const std::string &text, const std
   const nlohmann::json document = ParseProfileJson(text, sourceName);
   const JsonField root(document, sourceName, "");
   const JsonObject object = root.Fields({"strings", "lists"});
-  std::map<uint16_t, StringSpec> shared;
-  if (const auto strings = object.Optional("strings")) ReadStrings(*strings, true, shared);
+  auto shared = std::make_shared<StringTable::Map>();
+  if (const auto strings = object.Optional("strings")) ReadStrings(*strings, true, *shared);
   std::vector<PackageListSpec> result;
   for (const JsonField &element : object.Required("lists").Elements()) {
     PackageListSpec list;
     list.primaryLanguages = u"eng";
-    list.strings = shared;
+    list.strings = StringTable(shared);
     const JsonObject fields(element);
     const JsonField formClass = fields.Required("class");
     list.formClass = static_cast<uint16_t>(formClass.Unsigned(UINT16_MAX, 1));

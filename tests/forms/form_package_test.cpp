@@ -23,9 +23,9 @@ json FormsFile() {
 }
 
 std::string Text(const sim::PackageListSpec &list, uint16_t id) {
-  const auto found = list.strings.find(id);
-  if (found == list.strings.end()) return "<no string " + std::to_string(id) + ">";
-  return std::string(found->second.text.begin(), found->second.text.end());
+  const sim::StringSpec *found = list.strings.Find(id);
+  if (found == nullptr) return "<no string " + std::to_string(id) + ">";
+  return std::string(found->text.begin(), found->text.end());
 }
 
 const sim::PackageListSpec &BuiltinList(uint16_t formClass) {

@@ -58,12 +58,12 @@ TEST(BuiltinBoards, SevenListsWithLabelledStrings) {
     const PackageListSeed *seed = FindPackageListSeed(list.formClass);
     ASSERT_NE(seed, nullptr);
     ASSERT_NE(seed->FirstLabelId, 0);
-    for (const auto &[id, string] : profile.packageLists[0].strings) {
+    for (const auto &[id, string] : profile.packageLists[0].strings.All()) {
       if (id < seed->FirstLabelId) {
-        EXPECT_TRUE(list.strings.count(id)) << id;
+        EXPECT_TRUE(list.strings.Contains(id)) << id;
       }
     }
-    for (const auto &[id, string] : list.strings) EXPECT_EQ(string.label.empty(), id >= seed->FirstLabelId) << id;
+    for (const auto &[id, string] : list.strings.All()) EXPECT_EQ(string.label.empty(), id >= seed->FirstLabelId) << id;
   }
   EXPECT_EQ(classes, (std::vector<uint16_t>{1, 2, 4, 8, 16, 32, 64}));
 }

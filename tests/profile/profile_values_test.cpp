@@ -140,6 +140,9 @@ TEST(ProfileValues, PackageListSettingsApplyPerClass) {
   EXPECT_EQ(List(profile, 8).defaults->at(685), 9);
   EXPECT_EQ(List(profile, 1).strings.at(24).text, u"Vendor");
   EXPECT_EQ(List(profile, 1).strings.at(24).label, List(plain, 1).strings.at(24).label);
+  // The lists share their common strings: a change to one list reaches no other list or profile.
+  EXPECT_EQ(List(profile, 2).strings.at(24).text, u"Unknown");
+  EXPECT_EQ(List(plain, 1).strings.at(24).text, u"Unknown");
   EXPECT_EQ(List(profile, 16).primaryLanguages, u"eng");
   EXPECT_EQ(List(profile, 16).secondaryLanguages, u"");
 }

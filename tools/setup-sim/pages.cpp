@@ -34,8 +34,8 @@ std::string Padded(const std::string &text, size_t width) {
 }
 
 std::string ListString(const sim::PackageListSpec &list, uint16_t id) {
-  const auto found = list.strings.find(id);
-  return found == list.strings.end() ? std::string() : DisplayText(found->second.text);
+  const sim::StringSpec *found = list.strings.Find(id);
+  return found == nullptr ? std::string() : DisplayText(found->text);
 }
 
 std::vector<Page> CollectPages(const sim::BoardProfile &profile, const sim::BootReport &report) {
