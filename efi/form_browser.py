@@ -16,7 +16,8 @@ optionally presses every action item (answering a message box it brings up) and 
 settings (`--set NAME=OPTION`: Enter on the setting, the option picked in the popup,
 Enter, then F10 and Y to save), and leaves the form set with Esc. Every distinct screen
 is written as text to DIR/NNN.txt, and DIR/screens.json lists them in order: file,
-class, form title and the step that led there, with the way taken ("route").
+class, form title, the step that led there and the seconds since QEMU started, with
+the way taken ("route").
 
 usage: form_browser.py --pages SIM.json --screens DIR --serial-log FILE [--front-page] [--press-actions]
                        [--set NAME=OPTION ...] [--timeout SECONDS] -- QEMU-COMMAND...
@@ -59,6 +60,7 @@ class Browser:
         self.last_lines = None
         self.last_file = None
         self.files = 0
+        self.started = time.monotonic()  # the screens note when they were kept, for measuring the firmware
         self.where = (0, "")
         self.changed = set()  # the settings changed and saved
 
@@ -71,7 +73,8 @@ class Browser:
             self.last_file = f"{self.files:03d}.txt"
             with open(os.path.join(self.out_dir, self.last_file), "w", encoding="utf-8") as handle:
                 handle.write("\n".join(lines) + "\n")
-        self.screens.append({"file": self.last_file, "class": self.where[0], "form": self.where[1], "step": step})
+        self.screens.append({"file": self.last_file, "class": self.where[0], "form": self.where[1], "step": step,
+                             "seconds": round(time.monotonic() - self.started, 1)})
 
     def press(self, key, step=None, quiet=0.6):
         self.console.press(key, quiet=quiet)
