@@ -15,7 +15,8 @@ value from before the driver ran. With --screens, the form browser's screens of 
 boot against the simulator's pages of that boot (screen_compare.py).
 
 usage: compare.py --profile BOARD.json --package-lists LISTS.json --forms FORMS.json --firmware SERIAL1 [SERIAL2 ...]
-                  --simulator SIM1.json [SIM2.json ...] [--screens BOOT DIR ...] [--report FILE]
+                  --simulator SIM1.json [SIM2.json ...] [--screens BOOT DIR ...] [--screen-pages BOOT SIM.json ...]
+                  [--dispatched] [--depex-true SERIAL] [--report FILE]
 Exit status 0 when everything agrees, 1 on any difference, 2 for bad input.
 """
 import argparse
@@ -457,6 +458,10 @@ def main(argv=None):
     parser.add_argument("--screens", nargs=2, action="append", default=[], metavar=("BOOT", "DIR"),
                         help="the form browser's screens of that boot (efi/form_browser.py), against the "
                              "simulator's pages of the same boot")
+    parser.add_argument("--screen-pages", nargs=2, action="append", default=[], metavar=("BOOT", "SIM.json"),
+                        help="the simulator's pages to compare that boot's screens with, when the browser showed "
+                             "them before the form callbacks ran (setup-sim without --callback); default: the "
+                             "boot's own --simulator report")
     parser.add_argument("--report", help="also write the full comparison to this file")
     parser.add_argument("--dispatched", action="store_true",
                         help="the firmware dispatched both drivers from its volume; also check the order")
@@ -484,12 +489,17 @@ def main(argv=None):
             compare_boot(cmp, boot, report, simulation, profile, initial, serial)
         if args.depex_true:
             dispatch_order.check_depex_true(cmp, extract_report(args.depex_true), read_text(args.depex_true))
+        screen_pages = {}
+        for boot, path in args.screen_pages:
+            with open(path, encoding="utf-8") as handle:
+                screen_pages[int(boot)] = json.load(handle)
         for boot, folder in args.screens:
             index = int(boot) - 1
             if not 0 <= index < len(simulations):
                 raise InputError(f"--screens {boot}: no such boot")
+            pages = screen_pages.get(int(boot), simulations[index])
             with open(args.firmware[index], encoding="cp437") as handle:
-                compare_screens(cmp, int(boot), folder, handle.read(), simulations[index])
+                compare_screens(cmp, int(boot), folder, handle.read(), pages)
     except (InputError, OSError, json.JSONDecodeError, KeyError, TypeError, ValueError) as error:
         print(f"compare: {type(error).__name__}: {error}", file=sys.stderr)
         return 2

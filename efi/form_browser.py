@@ -2,18 +2,24 @@
 """Drives the firmware's form browser through QEMU's serial console and keeps every
 screen it shows.
 
-The test application, asked to browse, announces each form set it opens with a
-line "==== setup-efi browse CLASS ====" and calls SendForm. For each, this script
-takes the form set's layout from the simulator's page rendering (`setup-sim --page
-all --json`, "form_pages"), pages through every form and subform (Down until the
-last row is on screen; Enter on each subform reference, Esc back), optionally
-presses every action item (answering a message box it brings up) and changes settings (`--set NAME=OPTION`: Enter on the
-setting, the option picked in the popup, Enter, then F10 and Y to save), and leaves
-the form set with Esc. Every distinct screen is written as text to
-DIR/NNN.txt, and DIR/screens.json lists them in order: file, class, form title and
-the step that led there.
+Two ways reach the form sets; the walk through each is the same. By default the test
+application, asked to browse, announces each form set it opens with a line
+"==== setup-efi browse CLASS ====" and calls SendForm. With --front-page, the way a user
+goes on a boot whose drivers the firmware dispatched: F2 while the boot manager starts
+opens the firmware's front page, Device Manager lists the form sets by title, Enter opens
+each; at the end Esc and Continue let the boot go on to the test application's report.
 
-usage: form_browser.py --pages SIM.json --screens DIR --serial-log FILE [--press-actions]
+For each form set, this script takes its layout from the simulator's page rendering
+(`setup-sim --page all --json`, "form_pages"), pages through every form and subform
+(Down until the last row is on screen; Enter on each subform reference, Esc back),
+optionally presses every action item (answering a message box it brings up) and changes
+settings (`--set NAME=OPTION`: Enter on the setting, the option picked in the popup,
+Enter, then F10 and Y to save), and leaves the form set with Esc. Every distinct screen
+is written as text to DIR/NNN.txt, and DIR/screens.json lists them in order: file,
+class, form title, the step that led there and the seconds since QEMU started, with
+the way taken ("route").
+
+usage: form_browser.py --pages SIM.json --screens DIR --serial-log FILE [--front-page] [--press-actions]
                        [--set NAME=OPTION ...] [--timeout SECONDS] -- QEMU-COMMAND...
 Exit status: QEMU's, 124 when the time ran out; 3 when the browser did not show
 what the layout promised (the reason is printed and in screens.json).
@@ -25,10 +31,20 @@ import sys
 import time
 
 from browser_layout import MENU_ROWS, MORE_BELOW, PROMPT_COLUMNS, VALUE_COLUMNS, split_row
+from front_page import CONTINUE, DEVICE_MANAGER, FRONT_PAGE, is_front_page
 from serial_screen import ConsoleTimeout, SerialScreen
 
 BROWSE_MARKER = b"==== setup-efi browse "
-REPORT_END = b"==== setup-efi browser report end ===="
+BROWSER_REPORT_END = b"==== setup-efi browser report end ===="
+REPORT_BEGIN = b"==== setup-efi report begin ===="
+REPORT_END = b"==== setup-efi report end ===="
+# The boot manager reads its hot keys only for a moment (measured under TCG: about 0.2 s without a
+# boot timeout, the timeout's length with one): F2 is pressed this often from QEMU's start on, until
+# the front page shows.
+HOT_KEY_INTERVAL = 0.1
+HOT_KEY_PRESSES = 1200  # two minutes; the front page shows about 4 s after QEMU starts
+# Moves the highlight may take to reach an entry of the front page or Device Manager.
+MENU_LIMIT = 40
 # The companion's message box waits for a key under this line.
 MESSAGE_BOX_PROMPT = "Press any key"
 
@@ -45,6 +61,7 @@ class Browser:
         self.last_lines = None
         self.last_file = None
         self.files = 0
+        self.started = time.monotonic()  # the screens note when they were kept, for measuring the firmware
         self.where = (0, "")
         self.changed = set()  # the settings changed and saved
 
@@ -57,12 +74,18 @@ class Browser:
             self.last_file = f"{self.files:03d}.txt"
             with open(os.path.join(self.out_dir, self.last_file), "w", encoding="utf-8") as handle:
                 handle.write("\n".join(lines) + "\n")
-        self.screens.append({"file": self.last_file, "class": self.where[0], "form": self.where[1], "step": step})
+        self.screens.append({"file": self.last_file, "class": self.where[0], "form": self.where[1], "step": step,
+                             "seconds": round(time.monotonic() - self.started, 1)})
 
-    def press(self, key, step=None):
-        self.console.press(key)
+    def press(self, key, step=None, quiet=0.6):
+        self.console.press(key, quiet=quiet)
         if step:
             self.capture(step)
+
+    def at(self, form_class, title, step):
+        """Notes where the browser now is (class None: outside our form sets) and keeps the screen."""
+        self.where = (form_class, title)
+        self.capture(step)
 
     def selected(self, popup=False):
         """The highlighted popup option, or the prompt (first row) of the highlighted menu item: the
@@ -151,28 +174,79 @@ def parse_settings(values):
     return settings
 
 
+def enter_front_page(console):
+    """Presses F2 until the front page shows; the test application's report first means the boot
+    went on without it."""
+    for _ in range(HOT_KEY_PRESSES):
+        if is_front_page(console.lines()):
+            console.settle(first=0.5, quiet=1.0)
+            return
+        if REPORT_BEGIN in console.text:
+            raise NavigationError("the boot went on to the boot option: F2 never opened the front page")
+        console.send("f2")
+        console.read_for(HOT_KEY_INTERVAL)
+    raise NavigationError(f"no front page after {HOT_KEY_PRESSES} presses of F2")
+
+
+def send_form_route(browser, pages, plan):
+    """The test application announces each form set it opens with SendForm; its browser report ends the run."""
+    console = browser.console
+    offset = 0
+    while True:
+        marker, start = console.wait_for_any((BROWSE_MARKER, BROWSER_REPORT_END), offset)
+        if marker == BROWSER_REPORT_END:
+            return
+        offset = console.wait_for(b" ====", start)
+        form_class = console.text[start:offset - 5].decode("ascii", "replace")
+        page = next((page for page in pages if str(page["class"]) == form_class), None)
+        if page is None:
+            raise NavigationError(f"the firmware shows class {form_class}, which the simulator has no page for")
+        console.settle(quiet=1.0)
+        browser.browse(page, plan)
+
+
+def device_manager_route(browser, pages, plan):
+    """The front page, Device Manager, each form set the simulator published and did not remove, by its
+    title, then Continue: the boot goes on to the test application, whose report ends the run. A title
+    Device Manager does not list is noted and passed over (the comparison names it); the rest are walked."""
+    enter_front_page(browser.console)
+    browser.at(None, FRONT_PAGE, "front page")
+    browser.select(DEVICE_MANAGER, MENU_LIMIT)
+    browser.press("enter", quiet=1.0)
+    browser.at(None, DEVICE_MANAGER, "device manager")
+    for page in pages:
+        if not page["published"] or page["removed"]:
+            continue
+        try:
+            browser.select(page["title"], MENU_LIMIT)
+        except NavigationError:
+            browser.capture(f"not listed: {page['title']}")
+            continue
+        browser.press("enter", quiet=1.0)
+        browser.browse(page, plan)
+        browser.at(None, DEVICE_MANAGER, "back")
+    browser.press("esc")
+    browser.at(None, FRONT_PAGE, "back")
+    browser.select(CONTINUE, MENU_LIMIT)
+    browser.press("enter", "continue", quiet=1.0)
+    browser.console.wait_for(REPORT_END)
+
+
+ROUTES = {"send-form": send_form_route, "device-manager": device_manager_route}
+
+
 def run(args, command):
     with open(args.pages, encoding="utf-8") as handle:
-        pages = {str(page["class"]): page for page in json.load(handle)["form_pages"]}
+        pages = json.load(handle)["form_pages"]
     plan = Plan(args.press_actions, parse_settings(args.set))
+    route = "device-manager" if args.front_page else "send-form"
     os.makedirs(args.screens, exist_ok=True)
     console = SerialScreen(command, args.serial_log, time.monotonic() + args.timeout)
     browser = Browser(console, args.screens)
     problem = None
     timed_out = False
-    offset = 0
     try:
-        while True:
-            marker, start = console.wait_for_any((BROWSE_MARKER, REPORT_END), offset)
-            if marker == REPORT_END:
-                break
-            offset = console.wait_for(b" ====", start)
-            form_class = console.text[start:offset - 5].decode("ascii", "replace")
-            page = pages.get(form_class)
-            if page is None:
-                raise NavigationError(f"the firmware shows class {form_class}, which the simulator has no page for")
-            console.settle(quiet=1.0)
-            browser.browse(page, plan)
+        ROUTES[route](browser, pages, plan)
         missed = sorted(set(plan.settings) - browser.changed)
         if missed:
             raise NavigationError("no setting " + ", ".join(f'"{name}"' for name in missed) + " on any form shown")
@@ -182,7 +256,7 @@ def run(args, command):
         console.stop()
     status = console.close()
     with open(os.path.join(args.screens, "screens.json"), "w", encoding="utf-8") as handle:
-        json.dump({"screens": browser.screens, "problem": problem}, handle, indent=1)
+        json.dump({"route": route, "screens": browser.screens, "problem": problem}, handle, indent=1)
     if problem:
         print(f"form_browser: {problem}", file=sys.stderr)
         return 124 if timed_out else 3
@@ -198,6 +272,8 @@ def main(argv=None):
     parser.add_argument("--pages", required=True, help="setup-sim --page all --json output for this boot")
     parser.add_argument("--screens", required=True, help="folder for the screens")
     parser.add_argument("--serial-log", required=True, help="file for every byte of the serial console")
+    parser.add_argument("--front-page", action="store_true",
+                        help="reach the form sets through the firmware's front page and Device Manager")
     parser.add_argument("--press-actions", action="store_true", help="press every action item")
     parser.add_argument("--set", action="append", default=[], metavar="NAME=OPTION",
                         help="change a setting in the browser and save (F10, Y)")

@@ -8,12 +8,16 @@ its own title; on that form's screens every item's prompt stands beside its valu
 (prompts and values may wrap onto the next rows; a setting's value is its current
 option, which the browser draws in angle brackets); each form set's SendForm
 returned success; each pressed action reached the driver's form callback once, and
-brought up the message boxes the simulator's callbacks show, each on screen.
+brought up the message boxes the simulator's callbacks show, each on screen. When the
+form sets were reached through the firmware's front page (route "device-manager"),
+instead of the SendForm checks: Device Manager listed every published form set that
+was not removed by its title, and no removed one.
 """
 import json
 import os
 
 from browser_layout import MENU_ROWS, screen_title, split_row
+from front_page import DEVICE_MANAGER, listed_form_sets
 
 BROWSER_BEGIN = "==== setup-efi browser report begin ===="
 BROWSER_END = "==== setup-efi browser report end ===="
@@ -64,13 +68,14 @@ def expected_pairs(form):
 
 
 def read_screens(folder):
+    """The run's problem (None when it went as planned), its route and its screens."""
     with open(os.path.join(folder, "screens.json"), encoding="utf-8") as handle:
         index = json.load(handle)
     screens = []
     for entry in index["screens"]:
         with open(os.path.join(folder, entry["file"]), encoding="utf-8") as handle:
             screens.append(dict(entry, lines=handle.read().split("\n")))
-    return index.get("problem"), screens
+    return index.get("problem"), index.get("route", "send-form"), screens
 
 
 def extract_browser_report(text):
@@ -95,10 +100,23 @@ def pressed_actions(screens, pages):
 
 def compare_screens(cmp, boot, folder, serial_text, simulation):
     """Everything named above, as differences in cmp."""
-    problem, screens = read_screens(folder)
+    problem, route, screens = read_screens(folder)
     if problem:
         cmp.fail(boot, "browser run", "every form shown", json.dumps(problem))
     pages = [page for page in simulation["form_pages"] if page["published"] and not page["removed"]]
+    compare_forms(cmp, boot, screens, pages)
+    if route == "device-manager":
+        check_device_manager(cmp, boot, screens, simulation["form_pages"])
+        return
+    pressed = pressed_actions(screens, pages)
+    report = extract_browser_report(serial_text)
+    check_browser_report(cmp, boot, report, pages, pressed)
+    if report is not None:
+        check_message_boxes(cmp, boot, report, screens, simulation, pressed)
+
+
+def compare_forms(cmp, boot, screens, pages):
+    """Every form of the pages shown under its title, each item's prompt beside its value."""
     for page in pages:
         for form in page["forms"]:
             shown = [s for s in screens if s["class"] == page["class"] and s["form"] == form["title"]]
@@ -115,11 +133,24 @@ def compare_screens(cmp, boot, folder, serial_text, simulation):
                     files = sorted({s["file"] for s in shown})
                     cmp.fail(boot, f"{where} item {json.dumps(prompt)}", f"on screen{beside}",
                              "not on any of its screens (" + ", ".join(files) + ")")
-    pressed = pressed_actions(screens, pages)
-    report = extract_browser_report(serial_text)
-    check_browser_report(cmp, boot, report, pages, pressed)
-    if report is not None:
-        check_message_boxes(cmp, boot, report, screens, simulation, pressed)
+
+
+def check_device_manager(cmp, boot, screens, form_pages):
+    """Device Manager's list: every published form set by its title unless it was removed again."""
+    lists = [s for s in screens if screen_title(s["lines"]) == DEVICE_MANAGER]
+    if not lists:
+        cmp.fail(boot, "Device Manager", "on screen", "never shown")
+        return
+    listed = {title for s in lists for title in listed_form_sets(s["lines"])}
+    files = ", ".join(sorted({s["file"] for s in lists}))
+    for page in form_pages:
+        if not page["published"]:
+            continue
+        shown = page["title"] in listed
+        if shown == page["removed"]:
+            cmp.fail(boot, f"Device Manager entry {json.dumps(page['title'])} (class {page['class']})",
+                     "not listed (removed by the driver)" if page["removed"] else "listed",
+                     f"{'listed' if shown else 'not listed'} ({files})")
 
 
 def check_browser_report(cmp, boot, report, pages, pressed):

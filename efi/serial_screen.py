@@ -10,8 +10,6 @@ import select
 import subprocess
 import time
 
-import pyte
-
 COLUMNS, ROWS = 80, 50
 
 KEYS = {
@@ -20,6 +18,7 @@ KEYS = {
     "enter": b"\r",
     "esc": b"\x1b",
     "f10": b"\x1b[V",  # PC-ANSI F10; the xterm sequence reads as Esc
+    "f2": b"\x1b[N",  # PC-ANSI F2, the boot manager's hot key for its front page
     "y": b"Y",
     "n": b"N",
 }
@@ -34,6 +33,9 @@ class ConsoleTimeout(Exception):
 
 class SerialScreen:
     def __init__(self, command, log_path, deadline):
+        # Debian's python3-pyte, for the system Python: imported here so that the browser driver's
+        # navigation loads (and is tested) without it.
+        import pyte
         self.deadline = deadline
         self.log = open(log_path, "wb")
         # QEMU's own messages go to this script's stderr.
@@ -107,9 +109,21 @@ class SerialScreen:
         while self._read(min(self._remaining(), quiet)):
             pass
 
-    def press(self, key, quiet=0.6):
+    def send(self, key):
+        """Types key and returns at once."""
         self.process.stdin.write(KEYS[key])
         self.process.stdin.flush()
+
+    def read_for(self, seconds):
+        """Takes in whatever arrives within seconds."""
+        end = time.monotonic() + seconds
+        while time.monotonic() < end:
+            if self.process.poll() is not None and not self._read(0):
+                raise ConsoleTimeout("QEMU ended")
+            self._read(min(self._remaining(), end - time.monotonic()))
+
+    def press(self, key, quiet=0.6):
+        self.send(key)
         if key == "esc":
             time.sleep(ESCAPE_WAIT)
         self.settle(quiet=quiet)

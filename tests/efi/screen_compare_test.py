@@ -51,7 +51,8 @@ def serial_text(report):
 
 
 class ScreenComparison(unittest.TestCase):
-    def run_compare(self, screens=SCREENS, report=BROWSER_REPORT, pages=PAGES, problem=None, events=()):
+    def run_compare(self, screens=SCREENS, report=BROWSER_REPORT, pages=PAGES, problem=None, events=(),
+                    route="send-form"):
         with tempfile.TemporaryDirectory() as folder:
             index = []
             for number, (form, step, rows, *drawn) in enumerate(screens, start=1):
@@ -60,7 +61,7 @@ class ScreenComparison(unittest.TestCase):
                     handle.write("\n".join(screen(drawn[0] if drawn else form, rows)))
                 index.append({"file": name, "class": 2, "form": form, "step": step})
             with open(os.path.join(folder, "screens.json"), "w", encoding="utf-8") as handle:
-                json.dump({"screens": index, "problem": problem}, handle)
+                json.dump({"route": route, "screens": index, "problem": problem}, handle)
             cmp = compare.Comparison()
             screen_compare.compare_screens(cmp, 2, folder, serial_text(report) if report else "no report",
                                            {"form_pages": pages, "events": list(events)})
@@ -114,6 +115,30 @@ class ScreenComparison(unittest.TestCase):
         self.assertTrue(screen_compare.shows(lines, "Processor Brand (continued)", ""),
                         "a prompt without a value runs on into the value column")
         self.assertFalse(screen_compare.shows(lines, "CPU0 Fan", ""))
+
+
+class DeviceManagerList(unittest.TestCase):
+    """Reached through the front page: Device Manager lists the form sets shown and not the removed one;
+    there is no SendForm report."""
+
+    def check(self, *listed):
+        rows = [("Devices List", "")] + [(f"> {title}", "") for title in listed]
+        screens = SCREENS[:2] + ([("Device Manager", "device manager", rows)] if listed else [])
+        return ScreenComparison.run_compare(ScreenComparison(), screens=screens, report=None, route="device-manager")
+
+    def test_each_entry_is_checked(self):
+        cases = [
+            ("as published", ("RAM Disk Configuration", "Advanced"), []),
+            ("a form set missing", ("RAM Disk Configuration",),
+             ['boot 2: Device Manager entry "Advanced" (class 2): expected listed, got not listed (003.txt)']),
+            ("a removed form set listed", ("Advanced", "Chipset"),
+             ['boot 2: Device Manager entry "Chipset" (class 4): expected not listed (removed by the driver), '
+              'got listed (003.txt)']),
+            ("never shown", (), ["boot 2: Device Manager: expected on screen, got never shown"]),
+        ]
+        for name, listed, failures in cases:
+            with self.subTest(name):
+                self.assertEqual(failures, self.check(*listed))
 
 
 class MessageBoxes(unittest.TestCase):
