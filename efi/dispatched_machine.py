@@ -33,7 +33,8 @@ def dispatched_profile(profile, boot):
         derived["firmware"]["vendor"] = None
         derived["variables"] = []
     derived.setdefault("storage", {})["disks"] = []
-    derived["name"] = f"{profile.get('name', 'board')} (dispatched, boot {boot})"
+    # One name for both boots: they are one machine, and setup-sim warns when a store changes boards.
+    derived["name"] = f"{profile.get('name', 'board')} (dispatched)"
     return derived
 
 
