@@ -15,7 +15,6 @@ namespace sim {
 struct StringSpec {
   std::string label;   // what the menu shows beside the string
   std::u16string text; // the list's own initial text
-  bool operator==(const StringSpec &other) const { return label == other.label && text == other.text; }
 };
 
 class StringTable {

@@ -10,10 +10,10 @@ static constexpr EFI_GUID kListDevicePathGuid = {
 
 static void FillDevicePath(ListDevicePath *Path, UINT16 FormClass) {
   const UINT16 vendorLength = sizeof(Path->Vendor) + sizeof(Path->VendorGuid) + sizeof(Path->FormClass);
-  Path->Vendor = {kHardwareDevicePath, kHardwareVendorSubType, {(UINT8)vendorLength, (UINT8)(vendorLength >> 8)}};
+  Path->Vendor = {HARDWARE_DEVICE_PATH, HW_VENDOR_DP, {(UINT8)vendorLength, (UINT8)(vendorLength >> 8)}};
   Path->VendorGuid = kListDevicePathGuid;
   Path->FormClass = FormClass;
-  Path->End = {kEndDevicePath, kEndEntireSubType, {sizeof(Path->End), 0}};
+  Path->End = {END_DEVICE_PATH_TYPE, END_ENTIRE_DEVICE_PATH_SUBTYPE, {sizeof(Path->End), 0}};
 }
 
 struct ListInterface {

@@ -4,20 +4,13 @@
 // questions flagged for callback).
 #pragma once
 
+#include "uefi/device_path.h"
 #include "uefi/uefi_base.h"
 
-constexpr EFI_GUID kEfiDevicePathProtocolGuid = {
-    0x09576E91, 0x6D3F, 0x11D2, {0x8E, 0x39, 0x00, 0xA0, 0xC9, 0x69, 0x72, 0x3B}};
 constexpr EFI_GUID kEfiHiiConfigAccessProtocolGuid = {
     0x330D4706, 0xF2A0, 0x4E4F, {0xA3, 0x69, 0xB6, 0x6F, 0xA8, 0xD5, 0x43, 0x85}};
 
 #pragma pack(push, 1)
-struct EFI_DEVICE_PATH_PROTOCOL {
-  UINT8 Type;
-  UINT8 SubType;
-  UINT8 Length[2];  // the node, this header included
-};
-
 // A hardware vendor node carrying the list's form class, then the end node.
 struct ListDevicePath {
   EFI_DEVICE_PATH_PROTOCOL Vendor;
@@ -28,10 +21,7 @@ struct ListDevicePath {
 #pragma pack(pop)
 static_assert(sizeof(ListDevicePath) == 26, "vendor node of 22 bytes and the end node");
 
-constexpr UINT8 kHardwareDevicePath = 0x01;
-constexpr UINT8 kHardwareVendorSubType = 0x04;
-constexpr UINT8 kEndDevicePath = 0x7F;
-constexpr UINT8 kEndEntireSubType = 0xFF;
+constexpr UINT8 HW_VENDOR_DP = 0x04;
 
 typedef UINTN EFI_BROWSER_ACTION;
 typedef UINTN EFI_BROWSER_ACTION_REQUEST;

@@ -53,13 +53,13 @@ std::vector<uint8_t> LayOutCaches(const std::vector<CacheDescriptorSpec> &caches
 
 }  // namespace
 
-ProcessorFirmware::ProcessorFirmware(const ProcessorBoardSpec &spec) : spec_(spec), cpuInfo_{}, cpuPackage_{} {
+ProcessorFirmware::ProcessorFirmware(const ProcessorBoardSpec &board) : board_(board), cpuInfo_{}, cpuPackage_{} {
   namespace record = cpu_info_record;
   // Every brand is in place before a record points at it.
-  brands_.reserve(spec_.cpuInfoRecords.size());
-  for (const CpuInfoRecordSpec &source : spec_.cpuInfoRecords) brands_.push_back(source.brand.value_or(""));
-  for (size_t i = 0; i < spec_.cpuInfoRecords.size(); ++i) {
-    const CpuInfoRecordSpec &source = spec_.cpuInfoRecords[i];
+  brands_.reserve(board_.cpuInfoRecords.size());
+  for (const CpuInfoRecordSpec &source : board_.cpuInfoRecords) brands_.push_back(source.brand.value_or(""));
+  for (size_t i = 0; i < board_.cpuInfoRecords.size(); ++i) {
+    const CpuInfoRecordSpec &source = board_.cpuInfoRecords[i];
     CpuInfoBytes built{};
     PutLittleEndian(built.bytes + record::kSignature, source.signature, 4);
     PutLittleEndian(built.bytes + record::kFeatureWord, source.featureWord, 8);
@@ -71,7 +71,7 @@ ProcessorFirmware::ProcessorFirmware(const ProcessorBoardSpec &spec) : spec_(spe
     PutLittleEndian(built.bytes + record::kMicrocode, source.microcode, 4);
     records_.insert(records_.end(), source.count, built);
   }
-  for (const CpuPackageSpec &package : spec_.packages) {
+  for (const CpuPackageSpec &package : board_.packages) {
     cacheLists_.push_back(LayOutCaches(package.caches.value_or(std::vector<CacheDescriptorSpec>{})));
   }
 
@@ -92,8 +92,8 @@ ProcessorFirmware::ProcessorFirmware(const ProcessorBoardSpec &spec) : spec_(spe
 }
 
 void ProcessorFirmware::Install(Machine &machine, sim::Install when) {
-  machine.InstallScheduled(when, {{spec_.cpuInfoInstall, &guids::kCpuInfoProtocol, &cpuInfo_, "CpuInfoProtocol"},
-                                  {spec_.cpuPackageInstall, &guids::kCpuPackageProtocol, &cpuPackage_,
+  machine.InstallScheduled(when, {{board_.cpuInfoInstall, &guids::kCpuInfoProtocol, &cpuInfo_, "CpuInfoProtocol"},
+                                  {board_.cpuPackageInstall, &guids::kCpuPackageProtocol, &cpuPackage_,
                                    "CpuPackageProtocol"}});
 }
 
@@ -109,7 +109,7 @@ EFI_STATUS EFIAPI ProcessorFirmware::GetCpuInfo(VOID *This, UINTN ProcessorIndex
 ProcessorFirmware &ProcessorFirmware::Of(VOID *This) { return *static_cast<CpuPackageInterface *>(This)->firmware; }
 
 const CpuPackageSpec *ProcessorFirmware::Package(UINTN package) const {
-  return package < spec_.packages.size() ? &spec_.packages[package] : nullptr;
+  return package < board_.packages.size() ? &board_.packages[package] : nullptr;
 }
 
 EFI_STATUS EFIAPI ProcessorFirmware::GetCoreCounts(VOID *This, UINTN Package, UINT32 *First, UINT32 *Second,

@@ -19,7 +19,7 @@ class Machine;
 
 class ProcessorFirmware {
  public:
-  explicit ProcessorFirmware(const ProcessorBoardSpec &spec);
+  explicit ProcessorFirmware(const ProcessorBoardSpec &board);
   ProcessorFirmware(const ProcessorFirmware &) = delete;
   ProcessorFirmware &operator=(const ProcessorFirmware &) = delete;
 
@@ -52,8 +52,8 @@ class ProcessorFirmware {
   static ProcessorFirmware &Of(VOID *This);
   const CpuPackageSpec *Package(UINTN package) const;
 
-  const ProcessorBoardSpec spec_;
-  std::vector<std::string> brands_;                // one per record spec, terminated by std::string
+  const ProcessorBoardSpec board_;
+  std::vector<std::string> brands_;                // one per CpuInfo record, terminated by std::string
   std::vector<CpuInfoBytes> records_;              // one per logical processor
   std::vector<std::vector<uint8_t>> cacheLists_;   // per package, exactly as long as its descriptors
   CpuInfoInterface cpuInfo_;

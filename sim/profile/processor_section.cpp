@@ -129,24 +129,24 @@ HardwareMonitorSpec ReadHardwareMonitor(const JsonField &field) {
 }  // namespace
 
 ProcessorBoardSpec ReadProcessorSections(const JsonObject &profile) {
-  ProcessorBoardSpec spec;
+  ProcessorBoardSpec board;
   if (const auto processor = profile.Optional("processor")) {
     const JsonObject sections = processor->Fields({"cpu_info", "cpu_package"});
     if (const auto cpuInfo = sections.Optional("cpu_info")) {
       const JsonObject object = cpuInfo->Fields({"install", "records"});
-      spec.cpuInfoInstall = Install::AtLoad;
-      if (const auto install = object.Optional("install")) spec.cpuInfoInstall = ReadInstall(*install);
-      if (const auto records = object.Optional("records")) spec.cpuInfoRecords = ReadCpuInfoRecords(*records);
+      board.cpuInfoInstall = Install::AtLoad;
+      if (const auto install = object.Optional("install")) board.cpuInfoInstall = ReadInstall(*install);
+      if (const auto records = object.Optional("records")) board.cpuInfoRecords = ReadCpuInfoRecords(*records);
     }
     if (const auto cpuPackage = sections.Optional("cpu_package")) {
       const JsonObject object = cpuPackage->Fields({"install", "packages"});
-      spec.cpuPackageInstall = Install::AtLoad;
-      if (const auto install = object.Optional("install")) spec.cpuPackageInstall = ReadInstall(*install);
-      if (const auto packages = object.Optional("packages")) spec.packages = ReadPackages(*packages);
+      board.cpuPackageInstall = Install::AtLoad;
+      if (const auto install = object.Optional("install")) board.cpuPackageInstall = ReadInstall(*install);
+      if (const auto packages = object.Optional("packages")) board.packages = ReadPackages(*packages);
     }
   }
-  if (const auto monitor = profile.Optional("hardware_monitor")) spec.hardwareMonitor = ReadHardwareMonitor(*monitor);
-  return spec;
+  if (const auto monitor = profile.Optional("hardware_monitor")) board.hardwareMonitor = ReadHardwareMonitor(*monitor);
+  return board;
 }
 
 }  // namespace sim

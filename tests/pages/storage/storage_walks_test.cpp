@@ -138,9 +138,9 @@ constexpr uint64_t kRomBase = 0xC8000;
 constexpr size_t kHeader0 = 0x40, kHeaderLength = 0x20, kNext = 6, kMask = 8, kName = 0x10;
 
 std::vector<NamedPort> Walk(const Bytes &rom, UINTN portCount) {
-  sim::HardwareSpec spec;
-  spec.memory.push_back({kRomBase, rom});
-  sim::HardwareModel model(spec);
+  sim::HardwareSpec hardware;
+  hardware.memory.push_back({kRomBase, rom});
+  sim::HardwareModel model(hardware);
   sim::ActiveHardware bound(model);
   std::vector<NamedPort> named;
   CHAR16 name[kSasNameCapacity];
