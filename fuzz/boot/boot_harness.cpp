@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "sim/boot.h"
 #include "sim/checks/boot_checks.h"
@@ -24,6 +26,7 @@ void BootChecked(const sim::BoardProfile &profile, sim::VariableStore &store, co
   options.trigger = true;
   options.callbacks = callbacks;
   options.loadedModule = &Module();
+  options.recordChanges = false;
   const std::string fault = sim::UnsoundBoot(sim::RunBoot(profile, store, options));
   if (!fault.empty()) {
     std::fprintf(stderr, "unsound %s boot: %s\n", which, fault.c_str());
@@ -38,7 +41,29 @@ const sim::BoardProfile &ReferenceBoard() {
   return *profile;
 }
 
-void BootTwice(const sim::BoardProfile &profile, sim::VariableStore store) {
+sim::BoardProfile &FreshBoard() {
+  // The reference board less its package lists: assigning it copies only the
+  // sections a target may edit, into storage the last input already grew.
+  static const sim::BoardProfile *withoutLists = [] {
+    auto *board = new sim::BoardProfile(ReferenceBoard());
+    board->packageLists.clear();
+    return board;
+  }();
+  static sim::BoardProfile *board = new sim::BoardProfile(ReferenceBoard());
+  std::vector<sim::PackageListSpec> lists = std::move(board->packageLists);
+  *board = *withoutLists;
+  board->packageLists = std::move(lists);
+  return *board;
+}
+
+sim::VariableStore &FreshStore() {
+  static const sim::VariableStore *seeded = new sim::VariableStore(sim::SeededStore(ReferenceBoard()));
+  static sim::VariableStore *store = new sim::VariableStore;
+  *store = *seeded;
+  return *store;
+}
+
+void BootTwice(const sim::BoardProfile &profile, sim::VariableStore &store) {
   BootChecked(profile, store, "first");
   BootChecked(profile, store, "later");
 }
