@@ -114,7 +114,7 @@ void HardwareModel::AttachPortDevice(uint16_t first, uint16_t last, std::shared_
 }
 
 void HardwareModel::Record(HardwareAccess::Path path, bool write, uint32_t address, int width, uint32_t value) {
-  trace_.push_back({path, write, address, static_cast<uint8_t>(width), value});
+  if (tracing_) trace_.push_back({path, write, address, static_cast<uint8_t>(width), value});
 }
 
 bool HardwareModel::InWindow(uint64_t address, uint32_t &offset) {

@@ -54,8 +54,11 @@ class HardwareModel {
   // Express base (register 0x84 of bus 0, device 5, function 0).
   uint32_t PciConfigRead(uint8_t bus, uint8_t device, uint8_t function, uint16_t offset, int width);
   void PciConfigWrite(uint8_t bus, uint8_t device, uint8_t function, uint16_t offset, int width, uint32_t value);
-  // The driver's accesses to attached devices and configuration space, in order.
+  // The driver's accesses to attached devices and configuration space, in order;
+  // none once tracing is off (a boot checked only for soundness reads no trace).
   const std::vector<HardwareAccess> &Trace() const { return trace_; }
+  std::vector<HardwareAccess> TakeTrace() { return std::move(trace_); }
+  void TraceAccesses(bool trace) { tracing_ = trace; }
 
  private:
   struct AttachedDevice {
@@ -82,6 +85,7 @@ class HardwareModel {
 
   const HardwareSpec &hardware_;
   std::vector<HardwareAccess> trace_;
+  bool tracing_ = true;
   std::vector<AttachedDevice> devices_;
   std::vector<std::function<void(uint16_t, int, uint32_t)>> observers_;
   uint32_t configAddress_ = 0;  // last dword written to 0xCF8

@@ -27,6 +27,7 @@ BootReport RunBoot(const BoardProfile &profile, VariableStore &store, const Boot
   machine.Faults().Arm(options.faults);
   machine.RecordChanges(options.recordChanges);
   std::unique_ptr<HardwareModel> hardware = BuildBoardHardware(profile, machine.Log());
+  hardware->TraceAccesses(options.recordChanges);
   ActiveHardware boundHardware(*hardware);
 
   BootReport report;
@@ -52,7 +53,7 @@ BootReport RunBoot(const BoardProfile &profile, VariableStore &store, const Boot
   report.poolLeakBytes = machine.Pool().OutstandingBytes();
   report.serviceCalls = machine.Faults().Counts();
   report.variableWrites = std::move(machine.VariableWrites());
-  report.hardwareTrace = hardware->Trace();
+  report.hardwareTrace = hardware->TakeTrace();
   return report;
 }
 
