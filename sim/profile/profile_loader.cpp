@@ -47,9 +47,11 @@ struct ProfileOrigin {
   std::optional<std::string> folder;
 };
 
+// The folder part of a path, ending in '/' ("" for a file in the current folder),
+// so that joining it with a relative name gives that name's path.
 std::string FolderOf(const std::string &path) {
   const size_t slash = path.rfind('/');
-  return slash == std::string::npos ? "." : path.substr(0, slash + 1);
+  return slash == std::string::npos ? "" : path.substr(0, slash + 1);
 }
 
 // The document "extends" names: a built-in board, or (from a file) another

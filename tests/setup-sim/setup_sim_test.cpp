@@ -261,6 +261,10 @@ TEST_F(SetupSim, ProfileExtendsAFileAndPrintsTheEffectiveProfile) {
   const json report = SimJson({"--board", "boards/mine.json"});
   EXPECT_EQ(report["board"], "mine");
   EXPECT_EQ(report["strings"]["1"]["24"], "Base");
+  // A bare name is relative to the extending file's folder, also when that is the current one.
+  fs::copy_file(Path("boards/base.json"), Path("base.json"));
+  WriteFile(Path("here.json"), R"({"extends": "base.json", "name": "here"})");
+  EXPECT_EQ(SimJson({"--board", "here.json"})["strings"]["1"]["24"], "Base");
 
   const Outcome printed = Sim({"--board", "boards/mine.json", "--print-profile"});
   ASSERT_EQ(printed.status, 0) << printed.err;
