@@ -39,6 +39,8 @@ std::string BuiltinBoardList() {
 
 // A profile file is read whole; no board needs anything near this size.
 constexpr size_t kLargestProfileFile = 16u << 20;
+// What the run reads a profile and the files it extends as: no output replaces them.
+constexpr char kBoardReader[] = "--board";
 
 // Where a document came from: the name messages use, and for a file the folder
 // its "extends" paths are relative to (none for a built-in board).
@@ -70,7 +72,7 @@ std::pair<json, ProfileOrigin> ReadExtended(const JsonField &field, const Profil
                    (origin.folder ? " or of a profile file" : ""));
   }
   const ProfileOrigin base{path, FolderOf(path)};
-  const std::string text = ReadUserFile(path, kLargestProfileFile, origin.source + ": extends: " + path + ": ");
+  const std::string text = ReadUserFile(path, kLargestProfileFile, origin.source + ": extends: " + path + ": ", kBoardReader);
   return {ParseProfileJson(text, base.source), base};
 }
 
@@ -367,7 +369,7 @@ json EffectiveProfileJson(const std::string &text, const std::string &sourceName
 }
 
 json EffectiveProfileFileJson(const std::string &path) {
-  const std::string text = ReadUserFile(path, kLargestProfileFile, path + ": cannot read the board profile: ");
+  const std::string text = ReadUserFile(path, kLargestProfileFile, path + ": cannot read the board profile: ", kBoardReader);
   return ResolveExtends(ParseProfileJson(text, path), {path, FolderOf(path)}, 0);
 }
 
