@@ -24,7 +24,7 @@ import json
 import os
 import sys
 
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "seeds"))
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "forms", "builder"))
 from generate_package_seeds import build_lists  # noqa: E402  (the lists the companion registers)
 import dispatch_order  # noqa: E402  (boots whose firmware dispatched the drivers)
 from dispatched_machine import settle_languages  # noqa: E402  (the boot manager's pass after DXE)

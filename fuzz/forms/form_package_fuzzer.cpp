@@ -5,19 +5,19 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "sim/forms/form_package.h"
+#include "forms/host/form_package.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   try {
-    const sim::FormSet set = sim::DecodeFormPackage(data, size);
-    for (const sim::FormVarStore &store : set.varStores) sim::DefaultImage(set, store.id, store.size);
-    for (const sim::Form &form : set.forms) {
-      for (const sim::FormItem &item : form.items) {
-        if (item.kind == sim::FormItemKind::Reference) set.FindForm(item.targetForm);
-        if (item.kind == sim::FormItemKind::Setting) set.FindVarStore(item.varStoreId);
+    const forms::FormSet set = forms::DecodeFormPackage(data, size);
+    for (const forms::FormVarStore &store : set.varStores) forms::DefaultImage(set, store.id, store.size);
+    for (const forms::Form &form : set.forms) {
+      for (const forms::FormItem &item : form.items) {
+        if (item.kind == forms::FormItemKind::Reference) set.FindForm(item.targetForm);
+        if (item.kind == forms::FormItemKind::Setting) set.FindVarStore(item.varStoreId);
       }
     }
-  } catch (const sim::FormPackageError &) {
+  } catch (const forms::FormPackageError &) {
   } catch (...) {
     std::abort();
   }

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <stdexcept>
 
-#include "package_list_seeds.h"
-#include "sim/forms/form_package.h"
+#include "forms/firmware/package_list_seeds.h"
+#include "forms/host/form_package.h"
 #include "sim/profile/builtin_files.h"
 #include "sim/profile/profile_loader.h"
 
@@ -43,7 +43,7 @@ void ReadDefaults(const JsonField &field, std::vector<uint8_t> &image) {
   }
 }
 
-// The list's forms as built from boards/setup-forms.json: the form package, the
+// The list's forms as built from forms/setup-forms.json: the form package, the
 // texts it added to the list's strings, and the default image of Setup that its
 // settings' defaults give.
 void AddForms(PackageListSpec &list) {
@@ -54,9 +54,9 @@ void AddForms(PackageListSpec &list) {
   for (size_t i = 0; i < seed->StringCount; ++i) {
     if (seed->Strings[i].Id >= seed->FirstLabelId) list.strings[seed->Strings[i].Id] = {"", seed->Strings[i].Text};
   }
-  const FormSet forms = DecodeFormPackage(list.formPackage.data(), list.formPackage.size());
-  for (const FormVarStore &store : forms.varStores) {
-    if (store.name == "Setup") list.defaults = DefaultImage(forms, store.id, kSetupImageSize);
+  const forms::FormSet formSet = forms::DecodeFormPackage(list.formPackage.data(), list.formPackage.size());
+  for (const forms::FormVarStore &store : formSet.varStores) {
+    if (store.name == "Setup") list.defaults = forms::DefaultImage(formSet, store.id, kSetupImageSize);
   }
 }
 

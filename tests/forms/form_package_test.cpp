@@ -1,4 +1,4 @@
-// The form packages the builder made from boards/setup-forms.json, read back
+// The form packages the builder made from forms/setup-forms.json, read back
 // byte by byte: every opcode has the length the UEFI encoding gives it, scopes
 // close, and each form set says what the file says (titles, items in order,
 // settings bound to Setup with their options and defaults, action keys).
@@ -8,8 +8,8 @@
 #include <map>
 #include <nlohmann/json.hpp>
 
-#include "package_list_seeds.h"
-#include "sim/forms/form_package.h"
+#include "forms/firmware/package_list_seeds.h"
+#include "forms/host/form_package.h"
 #include "sim/machine/guid_text.h"
 #include "sim/profile/package_lists.h"
 
@@ -71,7 +71,7 @@ TEST(FormPackage, EachFormSetSaysWhatTheFormsFileSays) {
     const uint16_t formClass = file["class"];
     SCOPED_TRACE("class " + std::to_string(formClass));
     const sim::PackageListSpec &list = BuiltinList(formClass);
-    const sim::FormSet set = sim::DecodeFormPackage(list.formPackage.data(), list.formPackage.size());
+    const forms::FormSet set = forms::DecodeFormPackage(list.formPackage.data(), list.formPackage.size());
     EXPECT_EQ(sim::GuidToText(set.guid), file["guid"].get<std::string>());
     ASSERT_EQ(set.classGuids.size(), 1u);
     EXPECT_EQ(sim::GuidToText(set.classGuids[0]), "93039971-8545-4B04-B45E-32EB8326040E");
@@ -88,31 +88,31 @@ TEST(FormPackage, EachFormSetSaysWhatTheFormsFileSays) {
     for (size_t f = 0; f < set.forms.size(); ++f) formIds[file["forms"][f]["name"]] = set.forms[f].id;
     for (size_t f = 0; f < set.forms.size(); ++f) {
       const json &form = file["forms"][f];
-      const sim::Form &decoded = set.forms[f];
+      const forms::Form &decoded = set.forms[f];
       EXPECT_EQ(Text(list, decoded.title), form["title"].get<std::string>());
       ASSERT_EQ(decoded.items.size(), form["items"].size()) << form["name"];
       for (size_t i = 0; i < decoded.items.size(); ++i) {
         const json &item = form["items"][i];
-        const sim::FormItem &got = decoded.items[i];
+        const forms::FormItem &got = decoded.items[i];
         SCOPED_TRACE(form["name"].get<std::string>() + " item " + std::to_string(i));
         EXPECT_EQ(Text(list, got.help), item.value("help", ""));
         if (item.contains("subtitle")) {
-          EXPECT_EQ(got.kind, sim::FormItemKind::Subtitle);
+          EXPECT_EQ(got.kind, forms::FormItemKind::Subtitle);
           EXPECT_EQ(Text(list, got.prompt), item["subtitle"].get<std::string>());
         } else if (item.contains("text")) {
-          EXPECT_EQ(got.kind, sim::FormItemKind::Text);
+          EXPECT_EQ(got.kind, forms::FormItemKind::Text);
           EXPECT_EQ(got.textTwo, item["text"].get<uint16_t>());
           EXPECT_EQ(Text(list, got.prompt), item.value("label", list.strings.at(got.textTwo).label));
         } else if (item.contains("form")) {
-          EXPECT_EQ(got.kind, sim::FormItemKind::Reference);
+          EXPECT_EQ(got.kind, forms::FormItemKind::Reference);
           EXPECT_EQ(got.targetForm, formIds.at(item["form"]));
         } else if (item.contains("action")) {
-          EXPECT_EQ(got.kind, sim::FormItemKind::Action);
+          EXPECT_EQ(got.kind, forms::FormItemKind::Action);
           EXPECT_EQ(got.questionId, std::stoul(item["key"].get<std::string>(), nullptr, 0));
-          EXPECT_EQ(got.questionFlags & sim::ifr::kQuestionCallback, sim::ifr::kQuestionCallback);
+          EXPECT_EQ(got.questionFlags & forms::ifr::kQuestionCallback, forms::ifr::kQuestionCallback);
           EXPECT_EQ(Text(list, got.prompt), item["action"].get<std::string>());
         } else {
-          EXPECT_EQ(got.kind, sim::FormItemKind::Setting);
+          EXPECT_EQ(got.kind, forms::FormItemKind::Setting);
           EXPECT_EQ(Text(list, got.prompt), item["setting"].get<std::string>());
           EXPECT_EQ(got.varStoreId, set.varStores[0].id);
           EXPECT_EQ(got.offset, item["offset"].get<uint16_t>());

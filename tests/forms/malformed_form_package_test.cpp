@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "sim/forms/form_package.h"
+#include "forms/host/form_package.h"
 
 namespace {
 
@@ -44,9 +44,9 @@ class MalformedFormPackage : public ::testing::TestWithParam<Malformed> {};
 TEST_P(MalformedFormPackage, IsRefusedNamingTheFault) {
   const Malformed &c = GetParam();
   try {
-    sim::DecodeFormPackage(c.bytes.data(), c.bytes.size());
+    forms::DecodeFormPackage(c.bytes.data(), c.bytes.size());
     FAIL() << "accepted";
-  } catch (const sim::FormPackageError &error) {
+  } catch (const forms::FormPackageError &error) {
     EXPECT_NE(std::string(error.what()).find(c.says), std::string::npos) << error.what();
   }
 }
@@ -88,29 +88,29 @@ INSTANTIATE_TEST_SUITE_P(
                   Package({kFormSet, Op(0x26, Bytes(24, 0x41)), kEnd}), "no terminator"}));
 
 TEST(MalformedFormPackage, EveryCutOfAGoodPackageIsRefusedInsideItsBytes) {
-  ASSERT_NO_THROW(sim::DecodeFormPackage(kGood.data(), kGood.size()));
+  ASSERT_NO_THROW(forms::DecodeFormPackage(kGood.data(), kGood.size()));
   for (size_t size = 0; size < kGood.size(); ++size) {
     // A copy of exactly the cut's size, so AddressSanitizer sees any read past it.
     const Bytes cut = size < 4 ? Bytes(kGood.begin(), kGood.begin() + size)
                                : WithHeaderLength(Bytes(kGood.begin(), kGood.begin() + size), size);
-    EXPECT_THROW(sim::DecodeFormPackage(cut.data(), cut.size()), sim::FormPackageError) << size;
+    EXPECT_THROW(forms::DecodeFormPackage(cut.data(), cut.size()), forms::FormPackageError) << size;
   }
 }
 
 TEST(FormDefaults, OnlySettingsOfTheStoreInsideTheImageGiveDefaults) {
-  sim::FormSet set;
-  sim::FormItem mine;
-  mine.kind = sim::FormItemKind::Setting;
+  forms::FormSet set;
+  forms::FormItem mine;
+  mine.kind = forms::FormItemKind::Setting;
   mine.varStoreId = 1;
   mine.offset = 3;
   mine.options = {{0, 5, false}, {0, 9, true}};
-  sim::FormItem other = mine;
+  forms::FormItem other = mine;
   other.varStoreId = 2;
   other.offset = 1;
-  sim::FormItem beyond = mine;
+  forms::FormItem beyond = mine;
   beyond.offset = 8;
   set.forms.push_back({1, 0, {mine, other, beyond}});
-  EXPECT_EQ(sim::DefaultImage(set, 1, 4), (Bytes{0, 0, 0, 9}));
+  EXPECT_EQ(forms::DefaultImage(set, 1, 4), (Bytes{0, 0, 0, 9}));
 }
 
 }  // namespace

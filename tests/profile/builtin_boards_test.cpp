@@ -7,7 +7,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "package_list_seeds.h"
+#include "forms/firmware/package_list_seeds.h"
 #include "sim/profile/builtin_files.h"
 #include "sim/profile/profile_loader.h"
 
@@ -29,7 +29,6 @@ TEST(BuiltinBoards, EveryFileLoadsAndIsBuiltIn) {
     if (entry.path().extension() != ".json") continue;
     const std::string name = entry.path().stem().string();
     SCOPED_TRACE(name);
-    if (name == kSetupFormsFile) continue;  // built into the package lists, read by tests/forms
     const std::string text = ReadFile(entry.path());
     EXPECT_EQ(BuiltinFileText(name), std::optional<std::string_view>(text)) << "the built-in copy is stale";
     if (name == kPackageListsFile) {

@@ -5,7 +5,7 @@
 #include <map>
 #include <stdexcept>
 
-#include "sim/forms/form_package.h"
+#include "forms/host/form_package.h"
 #include "sim/profile/number_text.h"
 #include "tools/setup-sim/form_settings.h"
 #include "tools/setup-sim/pages.h"
@@ -39,11 +39,11 @@ class PageBuilder {
 
   FormPage Build(FormPage page) {
     if (list_.formPackage.empty()) return page;
-    forms_ = sim::DecodeFormPackage(list_.formPackage.data(), list_.formPackage.size());
+    forms_ = forms::DecodeFormPackage(list_.formPackage.data(), list_.formPackage.size());
     page.help = ListText(forms_.help);
-    for (const sim::Form &form : forms_.forms) {
+    for (const forms::Form &form : forms_.forms) {
       FormView view{form.id, ListText(form.title), {}};
-      for (const sim::FormItem &item : form.items) view.lines.push_back(Line(item));
+      for (const forms::FormItem &item : form.items) view.lines.push_back(Line(item));
       page.forms.push_back(std::move(view));
     }
     return page;
@@ -52,14 +52,14 @@ class PageBuilder {
  private:
   std::string ListText(uint16_t id) const { return ListString(list_, id); }
 
-  FormLine Line(const sim::FormItem &item) const {
+  FormLine Line(const forms::FormItem &item) const {
     FormLine line;
     line.prompt = ListText(item.prompt);
     line.help = ListText(item.help);
     switch (item.kind) {
-      case sim::FormItemKind::Subtitle:
+      case forms::FormItemKind::Subtitle:
         break;
-      case sim::FormItemKind::Text: {
+      case forms::FormItemKind::Text: {
         line.kind = LineKind::Text;
         line.stringId = item.textTwo;
         const auto set = driverTexts_.find(item.textTwo);
@@ -67,32 +67,32 @@ class PageBuilder {
         line.value = line.listText ? ListText(item.textTwo) : DisplayText(set->second);
         break;
       }
-      case sim::FormItemKind::Reference: {
+      case forms::FormItemKind::Reference: {
         line.kind = LineKind::Form;
         line.targetForm = item.targetForm;
-        const sim::Form *target = forms_.FindForm(item.targetForm);
+        const forms::Form *target = forms_.FindForm(item.targetForm);
         line.value = target == nullptr ? std::string() : ListText(target->title);
         break;
       }
-      case sim::FormItemKind::Action:
+      case forms::FormItemKind::Action:
         line.kind = LineKind::Action;
         line.questionId = item.questionId;
         break;
-      case sim::FormItemKind::Setting:
+      case forms::FormItemKind::Setting:
         Setting(item, line);
         break;
     }
     return line;
   }
 
-  void Setting(const sim::FormItem &item, FormLine &line) const {
+  void Setting(const forms::FormItem &item, FormLine &line) const {
     line.kind = LineKind::Setting;
     line.offset = item.offset;
-    for (const sim::FormOption &option : item.options) {
+    for (const forms::FormOption &option : item.options) {
       line.options.emplace_back(ListText(option.text), option.value);
       if (option.isDefault) line.defaultOption = ListText(option.text);
     }
-    if (const sim::FormVarStore *varStore = forms_.FindVarStore(item.varStoreId)) {
+    if (const forms::FormVarStore *varStore = forms_.FindVarStore(item.varStoreId)) {
       line.variable.assign(varStore->name.begin(), varStore->name.end());
       line.variableGuid = varStore->guid;
     }
@@ -110,7 +110,7 @@ class PageBuilder {
   const sim::PackageListSpec &list_;
   const sim::VariableStore &store_;
   std::map<uint16_t, std::u16string> driverTexts_;
-  sim::FormSet forms_;
+  forms::FormSet forms_;
 };
 
 }  // namespace

@@ -21,8 +21,8 @@ std::string Folded(const std::string &text) {
 
 struct Setting {
   const sim::PackageListSpec *list = nullptr;
-  sim::FormSet forms;
-  sim::FormItem item;
+  forms::FormSet forms;
+  forms::FormItem item;
   std::string prompt;
 };
 
@@ -30,10 +30,10 @@ std::vector<Setting> AllSettings(const sim::BoardProfile &profile) {
   std::vector<Setting> settings;
   for (const sim::PackageListSpec &list : profile.packageLists) {
     if (list.formPackage.empty()) continue;
-    const sim::FormSet forms = sim::DecodeFormPackage(list.formPackage.data(), list.formPackage.size());
-    for (const sim::Form &form : forms.forms) {
-      for (const sim::FormItem &item : form.items) {
-        if (item.kind == sim::FormItemKind::Setting) settings.push_back({&list, forms, item, ListString(list, item.prompt)});
+    const forms::FormSet formSet = forms::DecodeFormPackage(list.formPackage.data(), list.formPackage.size());
+    for (const forms::Form &form : formSet.forms) {
+      for (const forms::FormItem &item : form.items) {
+        if (item.kind == forms::FormItemKind::Setting) settings.push_back({&list, formSet, item, ListString(list, item.prompt)});
       }
     }
   }
@@ -53,7 +53,7 @@ const Setting &FindSetting(const std::vector<Setting> &settings, const std::stri
 uint8_t FindOption(const Setting &setting, const std::string &assignment, const std::string &option) {
   const std::optional<uint64_t> number = sim::ParseNumberText(option);
   std::string texts;
-  for (const sim::FormOption &choice : setting.item.options) {
+  for (const forms::FormOption &choice : setting.item.options) {
     const std::string text = ListString(*setting.list, choice.text);
     if (Folded(text) == Folded(option) || (number && *number == choice.value)) return choice.value;
     texts += (texts.empty() ? "" : ", ") + text;
@@ -64,9 +64,9 @@ uint8_t FindOption(const Setting &setting, const std::string &assignment, const 
 
 }  // namespace
 
-const sim::StoredVariable *BoundVariable(const sim::FormSet &forms, const sim::FormItem &setting,
+const sim::StoredVariable *BoundVariable(const forms::FormSet &formSet, const forms::FormItem &setting,
                                          const sim::VariableStore &store) {
-  const sim::FormVarStore *varStore = forms.FindVarStore(setting.varStoreId);
+  const forms::FormVarStore *varStore = formSet.FindVarStore(setting.varStoreId);
   if (varStore == nullptr) return nullptr;
   return store.Find(std::u16string(varStore->name.begin(), varStore->name.end()), varStore->guid);
 }
@@ -90,7 +90,7 @@ void ApplySettings(const sim::BoardProfile &profile, const std::vector<std::stri
     if (equals == std::string::npos) throw UsageError("--set " + assignment + ": expected NAME=OPTION");
     const Setting &setting = FindSetting(settings, assignment, assignment.substr(0, equals));
     const uint8_t value = FindOption(setting, assignment, assignment.substr(equals + 1));
-    const sim::FormVarStore *varStore = setting.forms.FindVarStore(setting.item.varStoreId);
+    const forms::FormVarStore *varStore = setting.forms.FindVarStore(setting.item.varStoreId);
     const bool stored = varStore != nullptr &&
                         StoreSettingByte(store, std::u16string(varStore->name.begin(), varStore->name.end()),
                                          varStore->guid, setting.item.offset, value);

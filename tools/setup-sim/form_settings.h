@@ -7,14 +7,14 @@
 #include <vector>
 
 #include "sim/board_profile.h"
-#include "sim/forms/form_package.h"
+#include "forms/host/form_package.h"
 #include "sim/variable_store.h"
 
 namespace setup_sim {
 
 // The stored variable a setting's variable store names; null when the store
 // is not an EFI variable of the form set or the variable does not exist.
-const sim::StoredVariable *BoundVariable(const sim::FormSet &forms, const sim::FormItem &setting,
+const sim::StoredVariable *BoundVariable(const forms::FormSet &formSet, const forms::FormItem &setting,
                                          const sim::VariableStore &store);
 
 // Writes value into byte offset of the stored variable; false when the variable

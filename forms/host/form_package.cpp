@@ -1,17 +1,16 @@
-#include "sim/forms/form_package.h"
+#include "forms/host/form_package.h"
 
 #include <cstring>
 
-#include "sim/little_endian.h"
-
-namespace sim {
+namespace forms {
 namespace {
 
 constexpr size_t kPackageHeaderSize = 4;
 constexpr size_t kQuestionHeaderSize = 11;  // prompt, help, question id, store id, store offset, flags
 
-uint16_t Word(const uint8_t *at) { return static_cast<uint16_t>(GetLittleEndian(at, 2)); }
-uint32_t Dword(const uint8_t *at) { return static_cast<uint32_t>(GetLittleEndian(at, 4)); }
+// IFR fields are little-endian at any alignment.
+uint16_t Word(const uint8_t *at) { return static_cast<uint16_t>(at[0] | at[1] << 8); }
+uint32_t Dword(const uint8_t *at) { return Word(at) | static_cast<uint32_t>(Word(at + 2)) << 16; }
 
 EFI_GUID Guid(const uint8_t *at) {
   EFI_GUID guid;
@@ -196,4 +195,4 @@ std::vector<uint8_t> DefaultImage(const FormSet &formSet, uint16_t varStoreId, s
   return image;
 }
 
-}  // namespace sim
+}  // namespace forms

@@ -1,4 +1,4 @@
-"""Builds the setup menu's UEFI HII form packages from boards/setup-forms.json.
+"""Builds the setup menu's UEFI HII form packages from forms/setup-forms.json.
 
 One form set per package list: the form set (with the platform-setup class GUID),
 a standard default store, an EFI variable store for Setup, then each form with its

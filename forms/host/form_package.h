@@ -12,7 +12,7 @@
 
 #include "driver/uefi/uefi_base.h"
 
-namespace sim {
+namespace forms {
 
 // A form package that breaks the IFR rules: what is wrong and at which byte.
 struct FormPackageError : std::runtime_error {
@@ -95,4 +95,4 @@ inline constexpr uint8_t kQuestionCallback = 0x04;
 inline constexpr uint8_t kOptionDefault = 0x10;
 }  // namespace ifr
 
-}  // namespace sim
+}  // namespace forms

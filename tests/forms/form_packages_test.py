@@ -4,7 +4,7 @@ import struct
 import sys
 import unittest
 
-sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "..", "efi", "seeds"))
+sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "..", "forms", "builder"))
 import form_packages as forms  # noqa: E402
 
 GUID = "B0CA6220-DAA8-43D6-9D4D-C49C34212A24"

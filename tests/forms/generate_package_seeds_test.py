@@ -3,7 +3,7 @@ import os
 import sys
 import unittest
 
-sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "..", "efi", "seeds"))
+sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "..", "forms", "builder"))
 import generate_package_seeds as seeds  # noqa: E402
 
 

@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
 """Writes the C++ tables of the setup package lists (package_list_seeds.h) from
-boards/package-lists.json and boards/setup-forms.json, so that the companion
+boards/package-lists.json and forms/setup-forms.json, so that the companion
 board driver and the simulator register the same strings, languages, forms and
 default images.
 
@@ -110,7 +110,7 @@ def build_lists(document, forms=None):
 
 def render(lists):
     lines = [
-        "// Generated from boards/package-lists.json by efi/seeds/generate_package_seeds.py; do not edit.",
+        "// Generated from boards/package-lists.json and forms/setup-forms.json by forms/builder; do not edit.",
         '#include "package_list_seeds.h"',
         "",
     ]
