@@ -111,6 +111,11 @@ TEST_F(SetupSim, BadArgumentsFailWithOneLine) {
       {{"--board", "reference", "--board", "qemu-q35"}, "--board given 2 times; give it once"},
       {{"--nvram", "a", "--nvram", "b"}, "--nvram given 2 times; give it once"},
       {{"--no-save"}, "--no-save: there is no --nvram file"},
+      // Nothing boots, so an option that acts on a boot would be ignored.
+      {{"--print-profile", "--nvram", "a"}, "--print-profile boots nothing, so --nvram has no use with it"},
+      {{"--print-profile", "--set", "SATA Mode=Disabled"}, "--print-profile boots nothing, so --set has no use"},
+      {{"--print-profile-schema", "--trigger"}, "--print-profile-schema boots nothing, so --trigger has no use"},
+      {{"--print-profile-schema", "--board", "reference"}, "the schema is every board's; --board has no use"},
   };
   for (const auto &test : cases) {
     SCOPED_TRACE(test.arguments[0]);
@@ -399,6 +404,10 @@ TEST_F(SetupSim, ProfileExtendsAFileAndPrintsTheEffectiveProfile) {
   EXPECT_EQ(profile["name"], "mine");
   EXPECT_EQ(profile["firmware"]["vendor"], "Base");
   EXPECT_FALSE(profile.contains("extends"));
+  EXPECT_EQ(Sim({"--board", "boards/mine.json", "--print-profile", "--json"}).out, printed.out) << "it is JSON";
+  WriteFile(Path("bad.json"), R"({"extends": "reference", "protocols": {"board_condition": 256}})");
+  ExpectOneLineFailure(Sim({"--board", "bad.json", "--print-profile"}), 1,
+                       "bad.json: protocols.board_condition: expected an integer 0..255, got 256");
   WriteFile(Path("printed.json"), printed.out);
   EXPECT_EQ(SimJson({"--board", "printed.json"})["strings"], report["strings"]) << "the printed profile boots the same";
 }

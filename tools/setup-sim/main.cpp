@@ -3,6 +3,7 @@
 #include <iostream>
 
 #include "sim/profile/profile_loader.h"
+#include "sim/profile/profile_schema.h"
 #include "tools/setup-sim/boot_session.h"
 #include "tools/setup-sim/browse/browse.h"
 #include "tools/setup-sim/command_line.h"
@@ -25,12 +26,15 @@ void Warn(const std::vector<std::string> &warnings) {
   for (const std::string &warning : warnings) std::cerr << "setup-sim: warning: " << OneLine(warning) << "\n";
 }
 
+// The profile is read as a boot would read it, so that only a board that boots is printed.
 int PrintProfile(const setup_sim::CommandLine &line) {
   std::vector<std::string> warnings;
   const setup_sim::BoardChoice choice = setup_sim::ChooseBoard(line.board, warnings);
-  Warn(warnings);
   const nlohmann::json profile =
       choice.builtin ? sim::EffectiveBuiltinBoardJson(choice.name) : sim::EffectiveProfileFileJson(choice.name);
+  const sim::BoardProfile board = sim::ReadEffectiveProfile(profile, choice.builtin ? choice.name + ".json" : choice.name);
+  warnings.insert(warnings.end(), board.warnings.begin(), board.warnings.end());
+  Warn(warnings);
   std::cout << profile.dump(2) << "\n";
   return 0;
 }
@@ -39,6 +43,10 @@ int Boot(int argc, char **argv) {
   const std::optional<setup_sim::CommandLine> line = setup_sim::ParseCommandLine(argc, argv, std::cout);
   if (!line) return 0;
   if (line->printProfile) return PrintProfile(*line);
+  if (line->printSchema) {
+    std::cout << sim::BoardProfileJsonSchema().dump(2) << "\n";
+    return 0;
+  }
   setup_sim::BootSession session = setup_sim::OpenSession(*line);
   session.report = sim::RunBoot(session.profile, session.store, session.options);
   setup_sim::AddBootWarnings(session);
