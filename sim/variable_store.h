@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <map>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -32,7 +33,7 @@ class VariableStore {
   EFI_STATUS Get(const char16_t *name, const EFI_GUID *guid, uint32_t *attributes, UINTN *dataSize, void *data);
   EFI_STATUS Set(const char16_t *name, const EFI_GUID *guid, uint32_t attributes, UINTN dataSize, const void *data);
 
-  const StoredVariable *Find(const std::u16string &name, const EFI_GUID &guid) const;
+  const StoredVariable *Find(std::u16string_view name, const EFI_GUID &guid) const;
   std::vector<StoredVariable> All() const;  // sorted by GUID text, then name
   void Put(const StoredVariable &variable); // unconditional, for profiles and tests
   // A store of these variables, as if each were Put in order, in n log n time
