@@ -102,8 +102,11 @@ class Walker {
       if (std::all_of(file, file + kFileHeaderSize, [erased](uint8_t b) { return b == erased; })) return;
       const bool large = (file[19] & kLargeFile) != 0;
       const size_t headerSize = large ? kLargeFileHeaderSize : kFileHeaderSize;
-      const uint64_t fileSize = large && length - at >= kLargeFileHeaderSize ? LittleEndian(file + 24, 8) : LittleEndian(file + 20, 3);
-      if (fileSize < headerSize || fileSize > length - at) return Note("file " + GuidText(GuidAt(file)) + ": its size runs past the volume");
+      const uint64_t fileSize =
+          large && length - at >= kLargeFileHeaderSize ? LittleEndian(file + 24, 8) : LittleEndian(file + 20, 3);
+      if (fileSize < headerSize || fileSize > length - at) {
+        return Note("file " + GuidText(GuidAt(file)) + ": its size runs past the volume");
+      }
       File(file, headerSize, static_cast<size_t>(fileSize), depth);
       at += static_cast<size_t>(fileSize);
     }

@@ -149,7 +149,9 @@ std::vector<uint8_t> DefaultImage(const FormSet &formSet, uint16_t varStoreId, s
     for (const FormItem &item : form.items) {
       if (item.kind != FormItemKind::Setting || item.varStoreId != varStoreId || !item.defaultValue) continue;
       if (item.offset >= size || item.width > size - item.offset) continue;
-      for (size_t i = 0; i < item.width; ++i) image[item.offset + i] = static_cast<uint8_t>(*item.defaultValue >> (8 * i));
+      for (size_t i = 0; i < item.width; ++i) {
+        image[item.offset + i] = static_cast<uint8_t>(*item.defaultValue >> (8 * i));
+      }
     }
   }
   return image;

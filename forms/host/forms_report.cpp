@@ -134,6 +134,7 @@ Json Stored(const QuestionRow &row, const ReportOptions &options) {
 
 std::string Heading(const PackageList &list, const StringPackage *strings) {
   std::string heading = "# " + list.name;
+  if (list.forms.empty()) heading += ": no form package";  // an exported database's string-only lists
   for (size_t i = 0; i < list.forms.size(); ++i) {
     const FoundFormPackage &package = list.forms[i];
     heading += i == 0 ? ": form package" : ", form package";
@@ -175,7 +176,9 @@ Json SettingsJson(const std::vector<QuestionRow> &rows, const StringLookup &stri
   for (const QuestionRow &row : rows) {
     const IfrOpcode &q = *row.question;
     Json item = {{"store", StoreName(row)}, {"store_id", q.Number("VarStoreId")}};
-    if (row.store != nullptr && row.store->Find("Guid") != nullptr) item["store_guid"] = GuidText(row.store->Find("Guid")->guid);
+    if (row.store != nullptr && row.store->Find("Guid") != nullptr) {
+      item["store_guid"] = GuidText(row.store->Find("Guid")->guid);
+    }
     item[row.byName ? "name" : "offset"] = row.byName ? Json(Text(strings, row.place)) : Json(row.place);
     item["width"] = row.width;
     item["kind"] = q.name;
@@ -187,7 +190,9 @@ Json SettingsJson(const std::vector<QuestionRow> &rows, const StringLookup &stri
     for (uint16_t title : row.formPath) path.push_back(Text(strings, title));
     item["form_path"] = path;
     Json choices = Json::array();
-    for (const QuestionOption &option : row.options) choices.push_back({{"text", Text(strings, option.text)}, {"value", option.value}});
+    for (const QuestionOption &option : row.options) {
+      choices.push_back({{"text", Text(strings, option.text)}, {"value", option.value}});
+    }
     if (!row.options.empty()) item["options"] = choices;
     for (const char *bound : {"MinValue", "MaxValue", "Step", "MinSize", "MaxSize"}) {
       if (q.Find(bound) != nullptr) item[bound] = q.Number(bound);

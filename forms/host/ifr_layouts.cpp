@@ -27,8 +27,8 @@ const std::vector<std::pair<uint8_t, OpcodeLayout>> kLayouts = {
     {0x0D, {"ResetButton", {{S::Statement}, {S::H16, "DefaultId"}}}},
     {0x0E, {"FormSet", {{S::Guid, "Guid"}, {S::Sid, "FormSetTitle"}, {S::Sid, "Help"}, {S::Optional},
                         {S::H8, "Flags"}, {S::ClassGuids}}}},
-    // Ref, Ref2 to Ref4 by length; Ref5 is the question alone.
-    // The question it leads to is RefQuestionId, beside the reference's own QuestionId.
+    // Ref, Ref2 to Ref4 by length; Ref5 is the question alone. The question it leads to is
+    // RefQuestionId, beside the reference's own QuestionId.
     {0x0F, {"Ref", {{S::Question}, {S::Optional}, {S::H16, "FormId"}, {S::Optional}, {S::H16, "RefQuestionId"},
                     {S::Optional}, {S::Guid, "FormSetId"}, {S::Optional}, {S::Sid, "DevicePath"}}}},
     {0x10, {"NoSubmitIf", {{S::Sid, "Error"}}}},

@@ -51,7 +51,8 @@ PackageList ReadList(const uint8_t *bytes, size_t at, size_t length) {
       try {
         list.strings.push_back(DecodeStringPackage(bytes + package, packageLength));
       } catch (const PackageError &error) {
-        RefusePackage("package list", at, "the string package at byte " + std::to_string(package) + ": " + error.what());
+        RefusePackage("package list", at,
+                      "the string package at byte " + std::to_string(package) + ": " + error.what());
       }
     }
     package += packageLength;  // fonts, images, device paths and the rest are not the dump's

@@ -87,7 +87,9 @@ class ModuleScan {
       FoundForms found{{base_ + at, std::vector<uint8_t>(bytes_ + at, bytes_ + at + length)}, {}};
       for (const IfrOpcode &op : DecodeIfr(bytes_ + at, length)) {
         for (const IfrField &field : op.fields) {
-          if (field.kind == FieldKind::String && field.number != 0) found.stringIds.insert(static_cast<uint16_t>(field.number));
+          if (field.kind == FieldKind::String && field.number != 0) {
+            found.stringIds.insert(static_cast<uint16_t>(field.number));
+          }
         }
       }
       forms_.push_back(std::move(found));
@@ -136,8 +138,9 @@ class ModuleScan {
     Fit bestFit{0, false, 0};
     for (size_t i = 0; i < sets.size(); ++i) {
       const FoundStrings &first = *sets[i].front();
-      const auto held = static_cast<size_t>(std::count_if(forms.stringIds.begin(), forms.stringIds.end(),
-                                                          [&](uint16_t id) { return first.package.strings.count(id); }));
+      const auto held = static_cast<size_t>(
+          std::count_if(forms.stringIds.begin(), forms.stringIds.end(),
+                        [&](uint16_t id) { return first.package.strings.count(id) != 0; }));
       const size_t at = forms.package.offset - base_;
       const Fit fit{held, first.offset < at, first.offset < at ? at - first.offset : first.offset - at};
       if (held != 0 && (best == sets.size() || fit < bestFit)) {

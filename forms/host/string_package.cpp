@@ -120,7 +120,9 @@ class StringReader {
 
   // An extended block's length covers the whole block, its header included.
   size_t Extended(size_t at, size_t length) const {
-    if (length < 3 || at > size_ || length > size_ - at) Fail(at, "extended block of " + std::to_string(length) + " bytes");
+    if (length < 3 || at > size_ || length > size_ - at) {
+      Fail(at, "extended block of " + std::to_string(length) + " bytes");
+    }
     return at + length;
   }
 
