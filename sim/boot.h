@@ -38,6 +38,8 @@ struct BootOptions {
   // is put back as its load left it first (DriverModule::ResetState).
   DriverModule *loadedModule = nullptr;
   std::vector<ServiceFault> faults;  // each named call fails
+  // false: BootReport::strings, variableWrites and hardwareTrace stay empty (a boot checked only for soundness)
+  bool recordChanges = true;
 };
 
 struct StringRecord {

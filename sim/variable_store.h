@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <map>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -32,7 +33,7 @@ class VariableStore {
   EFI_STATUS Get(const char16_t *name, const EFI_GUID *guid, uint32_t *attributes, UINTN *dataSize, void *data);
   EFI_STATUS Set(const char16_t *name, const EFI_GUID *guid, uint32_t attributes, UINTN dataSize, const void *data);
 
-  const StoredVariable *Find(const std::u16string &name, const EFI_GUID &guid) const;
+  const StoredVariable *Find(std::u16string_view name, const EFI_GUID &guid) const;
   std::vector<StoredVariable> All() const;  // sorted by GUID text, then name
   void Put(const StoredVariable &variable); // unconditional, for profiles and tests
   // A store of these variables, as if each were Put in order, in n log n time
@@ -44,17 +45,21 @@ class VariableStore {
 
   // The file holds the non-volatile variables. Load throws std::runtime_error
   // naming the file and the fault (only a regular file of at most 64 MiB is
-  // read). Save writes a new file beside the one the path leads to (through
-  // symbolic links), flushes it and renames it over the old one, so a crash
+  // read). Save writes the file through WriteUserFile (sim/machine/user_file.h):
+  // a new file beside the one the path leads to, renamed over it, so a crash
   // leaves either the old or the new store; the file keeps its mode and the
-  // notes (fields of its own) it was loaded with.
-  static VariableStore Load(const std::string &path);
+  // notes (fields of its own) it was loaded with. option is the name the user
+  // gave the file (the command-line option), which messages start with; a
+  // store loaded under one option may be saved only under the same.
+  static constexpr const char *kFileOption = "NVRAM file";
+  static VariableStore Load(const std::string &path, const std::string &option = kFileOption);
   // The same checks on a file's text already read; path names it in messages.
   static VariableStore Parse(const std::string &text, const std::string &path);
-  void Save(const std::string &path) const;
-  // Throws what Save would for a file it may not replace: a read-only file, a
-  // directory or device, a missing or read-only folder.
-  static void CheckSavable(const std::string &path);
+  void Save(const std::string &path, const std::string &option = kFileOption) const;
+  // Throws what Save would for a file it may not replace (a read-only file, a
+  // directory or device, a missing or unwritable folder, a file the run reads
+  // as something else), before a boot does any work.
+  static void CheckSavable(const std::string &path, const std::string &option = kFileOption);
   // The board whose boot last saved the file ("" when unknown); kept in the file.
   const std::string &Board() const { return board_; }
   void SetBoard(const std::string &board) { board_ = board; }

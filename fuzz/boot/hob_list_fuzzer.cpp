@@ -9,7 +9,6 @@
 #include <cstdint>
 
 #include "fuzz/boot/boot_harness.h"
-#include "sim/checks/boot_checks.h"
 #include "uefi/pi_hob.h"
 
 namespace {
@@ -20,11 +19,11 @@ constexpr uint8_t kEndHob[8] = {0xFF, 0xFF, 8, 0, 0, 0, 0, 0};
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
-  sim::BoardProfile board = fuzz_boot::ReferenceBoard();
+  sim::BoardProfile &board = fuzz_boot::FreshBoard();
   std::vector<uint8_t> list(data, data + size);
   list.insert(list.end(), std::begin(kEndHob), std::end(kEndHob));
   list.resize(list.size() + kTailBytes, 0xFF);
   board.hobs = {sim::HobSpec{list}};
-  fuzz_boot::BootTwice(board, sim::SeededStore(board));
+  fuzz_boot::BootTwice(board, fuzz_boot::FreshStore());
   return 0;
 }

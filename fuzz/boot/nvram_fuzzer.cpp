@@ -23,7 +23,6 @@
 #include "driver/pages/network_fru_record.h"
 #include "driver/uefi/setup_platform_protocols.h"
 #include "fuzz/boot/boot_harness.h"
-#include "sim/checks/boot_checks.h"
 
 namespace {
 
@@ -72,8 +71,8 @@ sim::FruSpec Fru(const std::vector<uint8_t> &bytes) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
-  sim::BoardProfile board = fuzz_boot::ReferenceBoard();
-  sim::VariableStore store = sim::SeededStore(board);
+  sim::BoardProfile &board = fuzz_boot::FreshBoard();
+  sim::VariableStore &store = fuzz_boot::FreshStore();
   for (size_t at = 0; at + 3 <= size;) {
     const uint8_t selector = data[at];
     const auto &variable = kVariables[(selector & 0x7F) % std::size(kVariables)];
@@ -104,6 +103,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
         break;
     }
   }
-  fuzz_boot::BootTwice(board, std::move(store));
+  fuzz_boot::BootTwice(board, store);
   return 0;
 }

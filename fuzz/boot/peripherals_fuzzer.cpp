@@ -22,7 +22,6 @@
 #include "driver/pages/management_engine_protocols.h"
 #include "fuzz/boot/board_edits.h"
 #include "fuzz/boot/boot_harness.h"
-#include "sim/checks/boot_checks.h"
 
 namespace {
 
@@ -82,7 +81,7 @@ void EditNetwork(FuzzInput &input, sim::NetworkControllerSpec &controller) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
-  sim::BoardProfile board = fuzz_boot::ReferenceBoard();
+  sim::BoardProfile &board = fuzz_boot::FreshBoard();
   sim::PeripheralsSpec &peripherals = board.peripherals;
   FuzzInput input(data, size);
   while (!input.Done()) {
@@ -132,6 +131,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
         break;
     }
   }
-  fuzz_boot::BootTwice(board, sim::SeededStore(board));
+  fuzz_boot::BootTwice(board, fuzz_boot::FreshStore());
   return 0;
 }

@@ -19,7 +19,6 @@
 
 #include "fuzz/boot/board_edits.h"
 #include "fuzz/boot/boot_harness.h"
-#include "sim/checks/boot_checks.h"
 
 namespace {
 
@@ -100,7 +99,7 @@ void EditMonitor(FuzzInput &input, sim::ProcessorBoardSpec &processor, uint8_t e
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
-  sim::BoardProfile board = fuzz_boot::ReferenceBoard();
+  sim::BoardProfile &board = fuzz_boot::FreshBoard();
   sim::ProcessorBoardSpec &processor = board.processor;
   FuzzInput input(data, size);
   while (!input.Done()) {
@@ -139,6 +138,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
         break;
     }
   }
-  fuzz_boot::BootTwice(board, sim::SeededStore(board));
+  fuzz_boot::BootTwice(board, fuzz_boot::FreshStore());
   return 0;
 }

@@ -24,7 +24,6 @@
 #include "driver/uefi/legacy_bios.h"
 #include "fuzz/boot/board_edits.h"
 #include "fuzz/boot/boot_harness.h"
-#include "sim/checks/boot_checks.h"
 
 namespace {
 
@@ -91,7 +90,7 @@ void EditHostData(FuzzInput &input, std::optional<sim::HostDataSpec> &hostData) 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
-  sim::BoardProfile board = fuzz_boot::ReferenceBoard();
+  sim::BoardProfile &board = fuzz_boot::FreshBoard();
   sim::MemoryStorageSpec &storage = board.memoryStorage;
   FuzzInput input(data, size);
   while (!input.Done()) {
@@ -120,6 +119,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
         break;
     }
   }
-  fuzz_boot::BootTwice(board, sim::SeededStore(board));
+  fuzz_boot::BootTwice(board, fuzz_boot::FreshStore());
   return 0;
 }

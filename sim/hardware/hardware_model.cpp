@@ -10,25 +10,16 @@ namespace {
 constexpr uint16_t kConfigAddressPort = 0xCF8;
 }  // namespace
 
-HardwareModel::HardwareModel(const HardwareSpec &hardware)
-    : portValues_(hardware.portValues), msrs_(hardware.msrs), cpuid_(hardware.cpuid), memory_(hardware.memory) {
-  for (const PciFunctionSpec &function : hardware.pci) AddPciFunction(function);
+HardwareModel::HardwareModel(const HardwareSpec &hardware) : hardware_(hardware) {
   // The PCI Express base register, unless the profile's own bytes for 0:5.0 cover it.
   constexpr uint16_t kBaseRegister = 0x84;
   bool profileSetsBase = std::any_of(hardware.pci.begin(), hardware.pci.end(), [](const PciFunctionSpec &f) {
     return f.bus == 0 && f.device == 5 && f.function == 0 && f.config.size() >= kBaseRegister + 4;
   });
   if (!profileSetsBase) {
-    std::vector<uint8_t> &space = pci_[{0, 5, 0}];
-    space.resize(4096, 0);
+    if (ConfigSpace(0, 5, 0) == nullptr) pci_[{0, 5, 0}].resize(kConfigSpaceSize, 0);
     PciConfigWrite(0, 5, 0, kBaseRegister, 4, hardware.pciExpressBase);
   }
-}
-
-void HardwareModel::AddPciFunction(const PciFunctionSpec &function) {
-  std::vector<uint8_t> &space = pci_[{function.bus, function.device, function.function}];
-  space.assign(4096, 0);
-  std::copy_n(function.config.begin(), std::min<size_t>(function.config.size(), space.size()), space.begin());
 }
 
 uint32_t HardwareModel::PortRead(uint16_t port, int width) {
@@ -48,8 +39,8 @@ uint32_t HardwareModel::PortRead(uint16_t port, int width) {
     Record(HardwareAccess::Path::DevicePort, false, port, width, value);
     return value;
   }
-  auto value = portValues_.find(port);
-  return (value == portValues_.end() ? 0xFFFFFFFFu : value->second) & mask;
+  auto value = hardware_.portValues.find(port);
+  return (value == hardware_.portValues.end() ? 0xFFFFFFFFu : value->second) & mask;
 }
 
 void HardwareModel::PortWrite(uint16_t port, int width, uint32_t value) {
@@ -81,16 +72,17 @@ PortDevice *HardwareModel::DeviceAt(uint16_t port) const {
 }
 
 uint64_t HardwareModel::MsrRead(uint32_t index) {
-  auto value = msrs_.find(index);
-  return value == msrs_.end() ? 0 : value->second;
+  if (auto written = writtenMsrs_.find(index); written != writtenMsrs_.end()) return written->second;
+  auto value = hardware_.msrs.find(index);
+  return value == hardware_.msrs.end() ? 0 : value->second;
 }
 
-void HardwareModel::MsrWrite(uint32_t index, uint64_t value) { msrs_[index] = value; }
+void HardwareModel::MsrWrite(uint32_t index, uint64_t value) { writtenMsrs_[index] = value; }
 
 void HardwareModel::Cpuid(uint32_t leaf, uint32_t subleaf, uint32_t out[4]) {
   const CpuidSpec *match = nullptr;
   bool leafHasSubleaves = false;
-  for (const CpuidSpec &entry : cpuid_) {
+  for (const CpuidSpec &entry : hardware_.cpuid) {
     if (entry.leaf != leaf) {
       continue;
     }
@@ -122,7 +114,7 @@ void HardwareModel::AttachPortDevice(uint16_t first, uint16_t last, std::shared_
 }
 
 void HardwareModel::Record(HardwareAccess::Path path, bool write, uint32_t address, int width, uint32_t value) {
-  trace_.push_back({path, write, address, static_cast<uint8_t>(width), value});
+  if (tracing_) trace_.push_back({path, write, address, static_cast<uint8_t>(width), value});
 }
 
 bool HardwareModel::InWindow(uint64_t address, uint32_t &offset) {
@@ -157,7 +149,7 @@ uint64_t HardwareModel::PhysicalRead(uint64_t address, int width) {
 uint8_t HardwareModel::PhysicalByte(uint64_t address) {
   uint32_t offset = 0;
   if (InWindow(address, offset)) return static_cast<uint8_t>(WindowRead(offset, 1));
-  for (const MemoryRegionSpec &region : memory_) {
+  for (const MemoryRegionSpec &region : hardware_.memory) {
     if (address >= region.base && address - region.base < region.bytes.size()) {
       return region.bytes[address - region.base];
     }

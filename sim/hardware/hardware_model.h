@@ -28,7 +28,12 @@ class PortDevice {
 
 class HardwareModel {
  public:
+  // The model reads the profile's hardware in place for its whole life (a boot
+  // would otherwise copy every function's configuration space and every memory
+  // region), keeping only what the driver or the board changes, so the
+  // hardware must outlive it.
   explicit HardwareModel(const HardwareSpec &board);
+  explicit HardwareModel(HardwareSpec &&board) = delete;
   uint32_t PortRead(uint16_t port, int width);
   void PortWrite(uint16_t port, int width, uint32_t value);
   uint64_t MsrRead(uint32_t index);
@@ -42,15 +47,18 @@ class HardwareModel {
   // A later attachment covering the same port takes precedence.
   void AttachPortDevice(uint16_t first, uint16_t last, std::shared_ptr<PortDevice> device);
   // Makes a function present with the given configuration bytes (the rest of its
-  // 4096 bytes read 0), replacing one already at that location.
+  // 4096 bytes read 0), replacing one already at that location (the profile's too).
   void AddPciFunction(const PciFunctionSpec &function);
   // PCI configuration space: one store seen through 0xCF8/0xCFC (byte, word and
   // dword reads at 0xCFC..0xCFF) and through the memory-mapped window at the PCI
   // Express base (register 0x84 of bus 0, device 5, function 0).
   uint32_t PciConfigRead(uint8_t bus, uint8_t device, uint8_t function, uint16_t offset, int width);
   void PciConfigWrite(uint8_t bus, uint8_t device, uint8_t function, uint16_t offset, int width, uint32_t value);
-  // The driver's accesses to attached devices and configuration space, in order.
+  // The driver's accesses to attached devices and configuration space, in order;
+  // none once tracing is off (a boot checked only for soundness reads no trace).
   const std::vector<HardwareAccess> &Trace() const { return trace_; }
+  std::vector<HardwareAccess> TakeTrace() { return std::move(trace_); }
+  void TraceAccesses(bool trace) { tracing_ = trace; }
 
  private:
   struct AttachedDevice {
@@ -58,6 +66,7 @@ class HardwareModel {
     std::shared_ptr<PortDevice> device;
   };
   using PciLocation = std::tuple<uint8_t, uint8_t, uint8_t>;
+  static constexpr size_t kConfigSpaceSize = 4096;
 
   bool ConfigDataPort(uint16_t port, uint8_t &bus, uint8_t &device, uint8_t &function, uint16_t &offset) const;
   PortDevice *DeviceAt(uint16_t port) const;
@@ -68,15 +77,20 @@ class HardwareModel {
 
   void Record(HardwareAccess::Path path, bool write, uint32_t address, int width, uint32_t value);
 
-  std::map<uint16_t, uint32_t> portValues_;
+  // The function's configuration bytes: those added or written, else the
+  // profile's (the last entry at that location; bytes past its end up to 4096
+  // read 0); null when absent. A write copies the profile's bytes first.
+  const std::vector<uint8_t> *ConfigSpace(uint8_t bus, uint8_t device, uint8_t function) const;
+  std::vector<uint8_t> *WritableConfigSpace(uint8_t bus, uint8_t device, uint8_t function);
+
+  const HardwareSpec &hardware_;
   std::vector<HardwareAccess> trace_;
+  bool tracing_ = true;
   std::vector<AttachedDevice> devices_;
   std::vector<std::function<void(uint16_t, int, uint32_t)>> observers_;
   uint32_t configAddress_ = 0;  // last dword written to 0xCF8
-  std::map<PciLocation, std::vector<uint8_t>> pci_;  // 4096 bytes per present function
-  std::map<uint32_t, uint64_t> msrs_;
-  std::vector<CpuidSpec> cpuid_;
-  std::vector<MemoryRegionSpec> memory_;
+  std::map<PciLocation, std::vector<uint8_t>> pci_;  // 4096 bytes per function added or written
+  std::map<uint32_t, uint64_t> writtenMsrs_;        // over the profile's
 };
 
 // While alive, the host build's hardware primitives (PortRead8, MsrRead, CpuidQuery,

@@ -2,6 +2,8 @@
 #include "sim/hardware/hardware_model.h"
 #include "sim/hardware/port_width.h"
 
+#include <algorithm>
+
 namespace sim {
 
 namespace {
@@ -23,16 +25,42 @@ bool HardwareModel::ConfigDataPort(uint16_t port, uint8_t &bus, uint8_t &device,
   return true;
 }
 
+void HardwareModel::AddPciFunction(const PciFunctionSpec &function) {
+  std::vector<uint8_t> &space = pci_[{function.bus, function.device, function.function}];
+  space.assign(kConfigSpaceSize, 0);
+  std::copy_n(function.config.begin(), std::min(function.config.size(), space.size()), space.begin());
+}
+
+const std::vector<uint8_t> *HardwareModel::ConfigSpace(uint8_t bus, uint8_t device, uint8_t function) const {
+  if (auto added = pci_.find({bus, device, function}); added != pci_.end()) return &added->second;
+  for (auto it = hardware_.pci.rbegin(); it != hardware_.pci.rend(); ++it) {
+    if (it->bus == bus && it->device == device && it->function == function) return &it->config;
+  }
+  return nullptr;
+}
+
+std::vector<uint8_t> *HardwareModel::WritableConfigSpace(uint8_t bus, uint8_t device, uint8_t function) {
+  if (auto added = pci_.find({bus, device, function}); added != pci_.end()) return &added->second;
+  for (auto it = hardware_.pci.rbegin(); it != hardware_.pci.rend(); ++it) {
+    if (it->bus == bus && it->device == device && it->function == function) {
+      AddPciFunction(*it);
+      return &pci_[{bus, device, function}];
+    }
+  }
+  return nullptr;
+}
+
 uint32_t HardwareModel::PciConfigRead(uint8_t bus, uint8_t device, uint8_t function, uint16_t offset, int width) {
   uint32_t mask = WidthMask(width);
-  auto space = pci_.find({bus, device, function});
-  if (space == pci_.end()) {
+  const std::vector<uint8_t> *space = ConfigSpace(bus, device, function);
+  if (space == nullptr) {
     return mask;
   }
   uint32_t value = 0;
   for (int i = width - 1; i >= 0; i--) {
     size_t at = size_t{offset} + i;
-    value = value << 8 | (at < space->second.size() ? space->second[at] : 0xFF);
+    const uint8_t byte = at < space->size() ? (*space)[at] : 0;
+    value = value << 8 | (at < kConfigSpaceSize ? byte : 0xFF);
   }
   return value;
 }
@@ -40,14 +68,14 @@ uint32_t HardwareModel::PciConfigRead(uint8_t bus, uint8_t device, uint8_t funct
 void HardwareModel::PciConfigWrite(uint8_t bus, uint8_t device, uint8_t function, uint16_t offset, int width,
                                    uint32_t value) {
   WidthMask(width);
-  auto space = pci_.find({bus, device, function});
-  if (space == pci_.end()) {
+  std::vector<uint8_t> *space = WritableConfigSpace(bus, device, function);
+  if (space == nullptr) {
     return;
   }
   for (int i = 0; i < width; i++) {
     size_t at = size_t{offset} + i;
-    if (at < space->second.size()) {
-      space->second[at] = static_cast<uint8_t>(value >> (8 * i));
+    if (at < space->size()) {
+      (*space)[at] = static_cast<uint8_t>(value >> (8 * i));
     }
   }
 }

@@ -25,7 +25,9 @@ BootReport RunBoot(const BoardProfile &profile, VariableStore &store, const Boot
   const DriverModule &module = options.loadedModule != nullptr ? *options.loadedModule : *freshModule;
   Machine machine(profile, store);
   machine.Faults().Arm(options.faults);
+  machine.RecordChanges(options.recordChanges);
   std::unique_ptr<HardwareModel> hardware = BuildBoardHardware(profile, machine.Log());
+  hardware->TraceAccesses(options.recordChanges);
   ActiveHardware boundHardware(*hardware);
 
   BootReport report;
@@ -35,23 +37,23 @@ BootReport RunBoot(const BoardProfile &profile, VariableStore &store, const Boot
   if (options.trigger) machine.InstallPublishTrigger();
   machine.InstallBoardProtocols(Install::AfterPublishing);
   for (const auto &[formClass, key] : options.callbacks) {
-    const size_t strings = machine.Hii().Strings().size(), events = machine.Log().Events().size(),
-                 writes = machine.VariableWrites().size();
+    const size_t strings = machine.Hii().StringsAccepted(), events = machine.Log().Events().size(),
+                 writes = machine.VariableWriteCount();
     machine.CallFormCallback(formClass, key);
     const std::vector<EventRecord> &log = machine.Log().Events();
     const bool reached = log.size() > events && log[events].kind == "form-callback";
     report.callbacks.push_back({formClass, key, reached,
-                                machine.Hii().Strings().size() - strings + machine.VariableWrites().size() - writes +
+                                machine.Hii().StringsAccepted() - strings + machine.VariableWriteCount() - writes +
                                     (log.size() - events - (reached ? 1 : 0))});
   }
 
-  report.strings = machine.Hii().Strings();
-  report.events = machine.Log().Events();
+  report.strings = machine.Hii().TakeStrings();
+  report.events = machine.Log().Take();
   report.poolLeaks = machine.Pool().Outstanding();
   report.poolLeakBytes = machine.Pool().OutstandingBytes();
   report.serviceCalls = machine.Faults().Counts();
   report.variableWrites = std::move(machine.VariableWrites());
-  report.hardwareTrace = hardware->Trace();
+  report.hardwareTrace = hardware->TakeTrace();
   return report;
 }
 

@@ -13,9 +13,14 @@
 #include <stdexcept>
 #include <system_error>
 
+#include "sim/machine/user_file.h"
+
 namespace sim {
 
 namespace {
+
+// Far beyond any build of the module (a sanitizer build is a few MiB).
+constexpr size_t kLargestModule = 256u << 20;
 
 [[noreturn]] void Fail(const std::string &path, const std::string &fault) {
   throw std::runtime_error("driver module " + path + ": " + fault);
@@ -25,30 +30,27 @@ namespace {
 // system to clean up, so no copy outlives the process, however it ends. The
 // descriptor stays open while the copy is loaded; its /proc path names it.
 int CopyModule(const std::string &path) {
+  const std::string image = ReadDriverModuleFile(path);
   const int fd = ::memfd_create("setup-driver.so", MFD_CLOEXEC);
   if (fd < 0) Fail(path, std::string("cannot create a private copy: ") + std::strerror(errno));
-  const int source = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (source < 0) {
-    const int error = errno;
-    ::close(fd);
-    Fail(path, std::string("cannot copy: ") + std::strerror(error));
-  }
-  char buffer[1 << 16];
-  ssize_t n = 0;
-  while ((n = ::read(source, buffer, sizeof buffer)) != 0) {
+  for (size_t done = 0; done < image.size();) {
+    const ssize_t n = ::write(fd, image.data() + done, image.size() - done);
     if (n < 0 && errno == EINTR) continue;
-    if (n < 0 || ::write(fd, buffer, static_cast<size_t>(n)) != n) {
+    if (n <= 0) {
       const int error = n < 0 ? errno : EIO;
-      ::close(source);
       ::close(fd);
       Fail(path, std::string("cannot copy: ") + std::strerror(error));
     }
+    done += static_cast<size_t>(n);
   }
-  ::close(source);
   return fd;
 }
 
 }  // namespace
+
+std::string ReadDriverModuleFile(const std::string &path) {
+  return ReadUserFile(path, kLargestModule, "driver module " + path + ": ", "the driver module");
+}
 
 DriverModule::DriverModule(const std::string &path)
     : copyFd_(CopyModule(path)), copy_("/proc/self/fd/" + std::to_string(copyFd_)) {

@@ -12,6 +12,10 @@
 
 namespace sim {
 
+// The module file's bytes, read as every user file is (a regular file of at most
+// 256 MiB, opened without waiting: a FIFO or /dev/zero is refused at once).
+std::string ReadDriverModuleFile(const std::string &path);
+
 class DriverModule {
  public:
   // Throws std::runtime_error naming the module when it cannot be copied or loaded,

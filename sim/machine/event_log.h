@@ -18,6 +18,7 @@ class EventLog {
   // Adds a field known only later, e.g. the status of a call logged before it ran.
   void AddValue(size_t index, std::string name, uint64_t value);
   const std::vector<EventRecord> &Events() const { return events_; }
+  std::vector<EventRecord> Take() { return std::move(events_); }
   size_t Count(const std::string &kind) const;
 
  private:

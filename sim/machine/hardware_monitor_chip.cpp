@@ -12,11 +12,14 @@ constexpr uint8_t kBankMask = 0x07;
 }  // namespace
 
 HardwareMonitorChip::HardwareMonitorChip(const HardwareMonitorSpec &chip) : bankSelect_(chip.bankSelect) {
-  for (const auto &[location, readings] : chip.registers) registers_[location].readings = readings;
+  for (const auto &[location, readings] : chip.registers) {
+    const auto [bank, index] = location;
+    if (bank < kBanks) registers_[bank * kIndices + index].readings = &readings;
+  }
 }
 
 HardwareMonitorChip::Register &HardwareMonitorChip::Selected() {
-  return registers_[{static_cast<uint8_t>(bankSelect_ & kBankMask), index_}];
+  return registers_[(bankSelect_ & kBankMask) * kIndices + index_];
 }
 
 uint32_t HardwareMonitorChip::Read(uint16_t port, int width) {
@@ -24,9 +27,10 @@ uint32_t HardwareMonitorChip::Read(uint16_t port, int width) {
   if (port == kMonitorIndexPort) return index_;
   if (index_ == kBankSelectRegister) return bankSelect_;
   Register &reg = Selected();
-  if (reg.readings.empty()) return 0;
-  const uint8_t value = reg.readings[reg.next];
-  if (reg.next + 1 < reg.readings.size()) ++reg.next;
+  if (reg.written) return reg.value;
+  if (reg.readings == nullptr || reg.readings->empty()) return 0;
+  const uint8_t value = (*reg.readings)[reg.next];
+  if (reg.next + 1 < reg.readings->size()) ++reg.next;
   return value;
 }
 
@@ -38,7 +42,9 @@ void HardwareMonitorChip::Write(uint16_t port, int width, uint32_t value) {
   } else if (index_ == kBankSelectRegister) {
     bankSelect_ = byte;
   } else {
-    Selected() = {{byte}, 0};  // a written register holds what was written
+    Register &reg = Selected();
+    reg.written = true;
+    reg.value = byte;
   }
 }
 

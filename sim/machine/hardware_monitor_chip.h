@@ -6,8 +6,7 @@
 #pragma once
 
 #include <cstdint>
-#include <map>
-#include <utility>
+#include <array>
 #include <vector>
 
 #include "sim/hardware/hardware_model.h"
@@ -20,6 +19,8 @@ constexpr uint16_t kMonitorDataPort = 0xA36;
 
 class HardwareMonitorChip : public PortDevice {
  public:
+  // Reads the profile's readings in place (the profile outlives the boot), so
+  // building the chip for a boot copies none of them.
   explicit HardwareMonitorChip(const HardwareMonitorSpec &chip);
   // Both ports decode byte accesses only, as the chip's: a wider one reads all
   // ones and writes nothing.
@@ -27,15 +28,18 @@ class HardwareMonitorChip : public PortDevice {
   void Write(uint16_t port, int width, uint32_t value) override;
 
  private:
+  static constexpr size_t kBanks = 8, kIndices = 256;
   struct Register {
-    std::vector<uint8_t> readings;
+    const std::vector<uint8_t> *readings = nullptr;  // the profile's; null: reads 0
     size_t next = 0;
+    bool written = false;  // a written register holds what was written
+    uint8_t value = 0;
   };
   Register &Selected();
 
   uint8_t index_ = 0;
   uint8_t bankSelect_;
-  std::map<std::pair<uint8_t, uint8_t>, Register> registers_;  // (bank, index)
+  std::array<Register, kBanks * kIndices> registers_{};  // bank * 256 + index
 };
 
 // Puts the profile's chip, if it has one, behind the two ports.

@@ -54,6 +54,8 @@ EFI_STATUS HiiDatabase::SetString(EFI_HII_HANDLE handle, uint16_t stringId, cons
   // Only the changed texts are copied: a boot sets few of a list's many strings.
   const StringSpec *string = list->source->strings.Find(stringId);
   if (string == nullptr) return EFI_NOT_FOUND;
+  ++accepted_;
+  if (!recordStrings_) return EFI_SUCCESS;
   std::u16string &current = list->changedTexts[stringId];
   current = text;
   strings_.push_back({list->source->formClass, stringId, string->label, current});

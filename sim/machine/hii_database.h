@@ -5,6 +5,7 @@
 
 #include <map>
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "driver/uefi/framework_hii.h"
@@ -37,13 +38,21 @@ class HiiDatabase {
   // EFI_INVALID_PARAMETER for an unknown handle or null text, EFI_NOT_FOUND for
   // an id the list lacks; otherwise replaces the string and records the change.
   EFI_STATUS SetString(EFI_HII_HANDLE handle, uint16_t stringId, const char16_t *text);
+  // Off, accepted changes are only counted, neither kept as the list's text nor
+  // recorded: a boot checked only for soundness reads none, and copying each
+  // text and label was much of its cost.
+  void RecordStrings(bool record) { recordStrings_ = record; }
   const std::vector<StringRecord> &Strings() const { return strings_; }
+  std::vector<StringRecord> TakeStrings() { return std::move(strings_); }
+  size_t StringsAccepted() const { return accepted_; }
 
  private:
   const std::vector<PackageListSpec> &lists_;
   std::vector<std::unique_ptr<PublishedList>> published_;  // in publishing order
   EFI_HII_HANDLE lastHandle_ = 0;
   std::vector<StringRecord> strings_;
+  bool recordStrings_ = true;
+  size_t accepted_ = 0;
 };
 
 }  // namespace sim

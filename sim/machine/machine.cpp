@@ -133,6 +133,18 @@ void Machine::UnloadImage() {
   log_.Record("image-unloaded", "the entry point failed, so the dispatcher unloads the driver image");
 }
 
+void Machine::NoteVariableWrite(const char16_t *name, const EFI_GUID &guid, uint32_t attributes) {
+  ++variableWriteCount_;
+  if (!recordChanges_) return;
+  const StoredVariable *now = store_.Find(name, guid);
+  variableWrites_.push_back(now != nullptr ? *now : StoredVariable{name, guid, attributes, {}});
+}
+
+void Machine::RecordChanges(bool record) {
+  recordChanges_ = record;
+  hii_.RecordStrings(record);
+}
+
 void Machine::ReportUnexpectedCall(const char *member) { log_.Record("unexpected-service-call", member); }
 
 void Machine::CheckTplRestored(const char *after) {

@@ -30,8 +30,11 @@ namespace sim {
 
 class Machine {
  public:
-  // Installs the board protocols the profile has present at load.
+  // Installs the board protocols the profile has present at load. The machine
+  // reads the profile for its whole life without copying it (a boot would
+  // otherwise copy every package list), so the profile must outlive it.
   Machine(const BoardProfile &profile, VariableStore &store);
+  Machine(BoardProfile &&profile, VariableStore &store) = delete;
   ~Machine();
   Machine(const Machine &) = delete;
   Machine &operator=(const Machine &) = delete;
@@ -52,6 +55,13 @@ class Machine {
   HiiDatabase &Hii() { return hii_; }
   ServiceFaults &Faults() { return faults_; }
   std::vector<StoredVariable> &VariableWrites() { return variableWrites_; }
+  // Counts an accepted SetVariable and, when changes are recorded, keeps the
+  // variable as it now stands in VariableWrites.
+  void NoteVariableWrite(const char16_t *name, const EFI_GUID &guid, uint32_t attributes);
+  size_t VariableWriteCount() const { return variableWriteCount_; }
+  // Off, neither string changes nor variable writes are kept, only counted: a
+  // boot checked only for soundness reads none of them.
+  void RecordChanges(bool record);
   // The board's registers behind BoardRegisterProtocol; writes land here.
   std::map<uint32_t, uint64_t> &BoardRegisters() { return boardRegisters_; }
   // The Super I/O, USB, management engine, message box and FRU side of the board.
@@ -88,7 +98,7 @@ class Machine {
  private:
   void InstallLogged(const EFI_GUID &protocol, VOID *interface, const char *name);
 
-  BoardProfile profile_;
+  const BoardProfile &profile_;
   VariableStore &store_;
   EventLog log_;
   PoolAllocator pool_;
@@ -97,6 +107,8 @@ class Machine {
   HiiDatabase hii_;
   ServiceFaults faults_;
   std::vector<StoredVariable> variableWrites_;
+  size_t variableWriteCount_ = 0;
+  bool recordChanges_ = true;
   std::map<uint32_t, uint64_t> boardRegisters_;
   PeripheralsPlatform peripherals_;
 

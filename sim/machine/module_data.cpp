@@ -49,12 +49,20 @@ class ElfFile {
 };
 
 // The sections hold an instrumented module's redzones between its globals, which
-// AddressSanitizer reports any access to: the copy goes byte by byte, unchecked
-// (volatile, so it never becomes a checked memcpy).
+// AddressSanitizer reports any access to: the copy is unchecked and volatile, so
+// it never becomes a checked memcpy. It goes a word at a time where both sides
+// are aligned alike (a boot restores some 100 KiB), else byte by byte.
 __attribute__((no_sanitize("address"))) void CopyUnchecked(uint8_t *to, const uint8_t *from, size_t size) {
-  volatile uint8_t *out = to;
-  const volatile uint8_t *in = from;
-  for (size_t i = 0; i < size; ++i) out[i] = in[i];
+  size_t i = 0;
+  if (reinterpret_cast<uintptr_t>(to) % sizeof(uint64_t) == reinterpret_cast<uintptr_t>(from) % sizeof(uint64_t)) {
+    for (; i < size && reinterpret_cast<uintptr_t>(to + i) % sizeof(uint64_t) != 0; ++i) {
+      *static_cast<volatile uint8_t *>(to + i) = *static_cast<const volatile uint8_t *>(from + i);
+    }
+    for (; i + sizeof(uint64_t) <= size; i += sizeof(uint64_t)) {
+      *reinterpret_cast<volatile uint64_t *>(to + i) = *reinterpret_cast<const volatile uint64_t *>(from + i);
+    }
+  }
+  for (; i < size; ++i) *static_cast<volatile uint8_t *>(to + i) = *static_cast<const volatile uint8_t *>(from + i);
 }
 
 bool IsStateSection(const char *name) {

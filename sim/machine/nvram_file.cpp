@@ -1,15 +1,7 @@
 // The NVRAM file: the non-volatile variables as JSON (docs/nvram-file.md).
-// Loading checks every field and fails loudly; saving replaces the file
-// atomically so that a failed or interrupted save keeps the previous store,
-// writes through a symbolic link to its target, keeps the file's mode and the
-// notes it carried, and never replaces a read-only file.
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
+// Loading checks every field and fails loudly; saving keeps the notes the file
+// carried and goes through the one safe write every user file takes
+// (user_file.h: atomic, through links, never over a read-only file).
 #include <nlohmann/json.hpp>
 #include <set>
 #include <stdexcept>
@@ -94,42 +86,10 @@ StoredVariable ParseVariable(const std::string &path, const Json &entry, const s
   return variable;
 }
 
-// Writes all of text to fd; false with errno set on a short or failed write.
-bool WriteAll(int fd, const std::string &text) {
-  size_t done = 0;
-  while (done < text.size()) {
-    ssize_t n = ::write(fd, text.data() + done, text.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) {
-      if (n == 0) errno = EIO;
-      return false;
-    }
-    done += static_cast<size_t>(n);
-  }
-  return true;
-}
-
-// The first failed step of a save and its errno.
-struct SaveFailure {
-  const char *step = nullptr;
-  int error = 0;
-  void Note(const char *what) {
-    if (step != nullptr) return;
-    step = what;
-    error = errno;
-  }
-};
-
-std::string FolderOf(const std::string &path) {
-  size_t slash = path.rfind('/');
-  if (slash == std::string::npos) return ".";
-  return slash == 0 ? "/" : path.substr(0, slash);
-}
-
 }  // namespace
 
-VariableStore VariableStore::Load(const std::string &path) {
-  return Parse(ReadUserFile(path, kLargestFile, "NVRAM file " + path + ": "), path);
+VariableStore VariableStore::Load(const std::string &path, const std::string &option) {
+  return Parse(ReadUserFile(path, kLargestFile, "NVRAM file " + path + ": ", option), path);
 }
 
 VariableStore VariableStore::Parse(const std::string &text, const std::string &path) {
@@ -166,47 +126,16 @@ VariableStore VariableStore::Parse(const std::string &text, const std::string &p
   return store;
 }
 
-namespace {
+void VariableStore::CheckSavable(const std::string &path, const std::string &option) { CheckWritable(path, option); }
 
-// The mode the saved file gets: the old file's, or a new file's under the umask.
-mode_t SavableMode(const std::string &path) {
-  const std::string target = FollowLinks(path);
-  struct stat status {};
-  if (::stat(target.c_str(), &status) == 0) {
-    if (S_ISDIR(status.st_mode)) Fail(path, "is a directory");
-    if (!S_ISREG(status.st_mode)) Fail(path, "is not a regular file (a device, FIFO or socket)");
-    // The mode bits decide even for root, who may write any file: a read-only store is the user's choice.
-    if ((status.st_mode & 0222) == 0 || ::access(target.c_str(), W_OK) != 0) {
-      char mode[8];
-      std::snprintf(mode, sizeof mode, "%04o", static_cast<unsigned>(status.st_mode & 07777));
-      Fail(path, std::string("is read-only (mode ") + mode + "); it is left as it was");
-    }
-    return status.st_mode & 07777;
-  }
-  if (errno != ENOENT) Fail(path, std::strerror(errno));
-  const std::string folder = FolderOf(target);
-  if (::stat(folder.c_str(), &status) != 0 || !S_ISDIR(status.st_mode)) {
-    Fail(path, "the folder " + folder + " does not exist");
-  }
-  if (::access(folder.c_str(), W_OK) != 0) Fail(path, "the folder " + folder + " is not writable");
-  // A new store gets the mode any new file of the user's gets.
-  const mode_t mask = ::umask(0);
-  ::umask(mask);
-  return 0666 & ~mask;
-}
-
-}  // namespace
-
-void VariableStore::CheckSavable(const std::string &path) { SavableMode(path); }
-
-void VariableStore::Save(const std::string &path) const {
-  const mode_t mode = SavableMode(path);
-  const std::string target = FollowLinks(path);
+void VariableStore::Save(const std::string &path, const std::string &option) const {
   Json variables = Json::array();
   for (const StoredVariable &variable : All()) {
     if ((variable.attributes & EFI_VARIABLE_NON_VOLATILE) == 0) continue;
     auto name = Utf16ToUtf8(variable.name);
-    if (!name) Fail(path, "cannot save a variable whose name holds a lone UTF-16 surrogate");
+    if (!name) {
+      throw std::runtime_error(option + " " + path + ": cannot save a variable whose name holds a lone UTF-16 surrogate");
+    }
     Json entry{{"name", *name},
                {"guid", GuidToText(variable.guid)},
                {"attributes", variable.attributes},
@@ -219,34 +148,7 @@ void VariableStore::Save(const std::string &path) const {
   if (!board_.empty()) file["board"] = board_;
   file["variables"] = std::move(variables);
   AddNotes(file, fileNotes_);
-  const std::string text = file.dump(2) + "\n";
-
-  // Beside the target, so that the rename stays within one file system.
-  std::string temporary = target + ".tmp-XXXXXX";
-  int fd = ::mkstemp(temporary.data());
-  if (fd < 0) Fail(path, std::string("cannot create a temporary file: ") + std::strerror(errno));
-  SaveFailure failure;
-  if (::fchmod(fd, mode) != 0) {  // mkstemp makes the file private; the store keeps the old file's mode
-    failure.Note("cannot set the new file's permissions");
-  } else if (!WriteAll(fd, text)) {
-    failure.Note("cannot write the new file");
-  } else if (::fsync(fd) != 0) {
-    failure.Note("cannot flush the new file");
-  }
-  if (::close(fd) != 0) failure.Note("cannot close the new file");
-  if (failure.step == nullptr && ::rename(temporary.c_str(), target.c_str()) != 0) {
-    failure.Note("cannot rename the new file over the old");
-  }
-  if (failure.step != nullptr) {
-    ::unlink(temporary.c_str());
-    Fail(path, std::string(failure.step) + ": " + std::strerror(failure.error));
-  }
-  // The rename is durable only once the folder itself is flushed.
-  int folder = ::open(FolderOf(target).c_str(), O_RDONLY | O_DIRECTORY);
-  if (folder >= 0) {
-    ::fsync(folder);
-    ::close(folder);
-  }
+  WriteUserFile(path, file.dump(2) + "\n", option);
 }
 
 }  // namespace sim

@@ -2,11 +2,12 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 
 namespace sim {
 
 PoolAllocator::~PoolAllocator() {
-  for (auto &block : blocks_) std::free(block.first);
+  for (const Block &block : blocks_) std::free(block.address);
 }
 
 void *PoolAllocator::Allocate(size_t size) {
@@ -14,21 +15,23 @@ void *PoolAllocator::Allocate(size_t size) {
   void *block = std::malloc(size == 0 ? 1 : size);
   if (block == nullptr) return nullptr;
   std::memset(block, kFillPattern, size);
-  blocks_[block] = size;
+  blocks_.push_back({block, size});
   return block;
 }
 
 bool PoolAllocator::Free(void *block) {
-  auto found = blocks_.find(block);
-  if (found == blocks_.end()) return false;
-  std::free(found->first);
-  blocks_.erase(found);
-  return true;
+  for (auto it = blocks_.rbegin(); it != blocks_.rend(); ++it) {
+    if (it->address != block) continue;
+    std::free(block);
+    blocks_.erase(std::next(it).base());
+    return true;
+  }
+  return false;
 }
 
 size_t PoolAllocator::OutstandingBytes() const {
   size_t bytes = 0;
-  for (const auto &block : blocks_) bytes += block.second;
+  for (const Block &block : blocks_) bytes += block.size;
   return bytes;
 }
 

@@ -3,7 +3,7 @@
 #pragma once
 
 #include <cstddef>
-#include <map>
+#include <vector>
 
 namespace sim {
 
@@ -25,7 +25,13 @@ class PoolAllocator {
   static constexpr unsigned char kFillPattern = 0xAF;
 
  private:
-  std::map<void *, size_t> blocks_;
+  struct Block {
+    void *address;
+    size_t size;
+  };
+  // A list, searched from its newest end: a boot holds few blocks at once and
+  // mostly frees the newest, and a list needs no allocation per block.
+  std::vector<Block> blocks_;
 };
 
 }  // namespace sim

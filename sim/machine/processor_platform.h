@@ -52,7 +52,7 @@ class ProcessorFirmware {
   static ProcessorFirmware &Of(VOID *This);
   const CpuPackageSpec *Package(UINTN package) const;
 
-  const ProcessorBoardSpec board_;
+  const ProcessorBoardSpec &board_;  // the machine's profile, which outlives it
   std::vector<std::string> brands_;                // one per CpuInfo record, terminated by std::string
   std::vector<CpuInfoBytes> records_;              // one per logical processor
   std::vector<std::vector<uint8_t>> cacheLists_;   // per package, exactly as long as its descriptors

@@ -17,10 +17,7 @@ EFI_STATUS EFIAPI SetVariable(CHAR16 *name, EFI_GUID *guid, UINT32 attributes, U
   Machine &machine = Machine::Current();
   if (machine.Faults().Fails(ServiceCall::SetVariable)) return InjectedStatus(ServiceCall::SetVariable);
   const EFI_STATUS status = machine.Store().Set(name, guid, attributes, dataSize, data);
-  if (!EfiError(status)) {
-    const StoredVariable *now = machine.Store().Find(name, *guid);
-    machine.VariableWrites().push_back(now != nullptr ? *now : StoredVariable{name, *guid, attributes, {}});
-  }
+  if (!EfiError(status)) machine.NoteVariableWrite(name, *guid, attributes);
   return status;
 }
 

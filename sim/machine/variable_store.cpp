@@ -89,9 +89,9 @@ EFI_STATUS VariableStore::Set(const char16_t *name, const EFI_GUID *guid, uint32
   return EFI_SUCCESS;
 }
 
-const StoredVariable *VariableStore::Find(const std::u16string &name, const EFI_GUID &guid) const {
+const StoredVariable *VariableStore::Find(std::u16string_view name, const EFI_GUID &guid) const {
   for (const StoredVariable &variable : variables_) {
-    if (variable.name == name && GuidEqual(variable.guid, guid)) return &variable;
+    if (GuidEqual(variable.guid, guid) && variable.name == name) return &variable;
   }
   return nullptr;
 }

@@ -39,6 +39,8 @@ std::string BuiltinBoardList() {
 
 // A profile file is read whole; no board needs anything near this size.
 constexpr size_t kLargestProfileFile = 16u << 20;
+// What the run reads a profile and the files it extends as: no output replaces them.
+constexpr char kBoardReader[] = "--board";
 
 // Where a document came from: the name messages use, and for a file the folder
 // its "extends" paths are relative to (none for a built-in board).
@@ -47,9 +49,11 @@ struct ProfileOrigin {
   std::optional<std::string> folder;
 };
 
+// The folder part of a path, ending in '/' ("" for a file in the current folder),
+// so that joining it with a relative name gives that name's path.
 std::string FolderOf(const std::string &path) {
   const size_t slash = path.rfind('/');
-  return slash == std::string::npos ? "." : path.substr(0, slash + 1);
+  return slash == std::string::npos ? "" : path.substr(0, slash + 1);
 }
 
 // The document "extends" names: a built-in board, or (from a file) another
@@ -68,7 +72,7 @@ std::pair<json, ProfileOrigin> ReadExtended(const JsonField &field, const Profil
                    (origin.folder ? " or of a profile file" : ""));
   }
   const ProfileOrigin base{path, FolderOf(path)};
-  const std::string text = ReadUserFile(path, kLargestProfileFile, origin.source + ": extends: " + path + ": ");
+  const std::string text = ReadUserFile(path, kLargestProfileFile, origin.source + ": extends: " + path + ": ", kBoardReader);
   return {ParseProfileJson(text, base.source), base};
 }
 
@@ -365,7 +369,7 @@ json EffectiveProfileJson(const std::string &text, const std::string &sourceName
 }
 
 json EffectiveProfileFileJson(const std::string &path) {
-  const std::string text = ReadUserFile(path, kLargestProfileFile, path + ": cannot read the board profile: ");
+  const std::string text = ReadUserFile(path, kLargestProfileFile, path + ": cannot read the board profile: ", kBoardReader);
   return ResolveExtends(ParseProfileJson(text, path), {path, FolderOf(path)}, 0);
 }
 

@@ -61,7 +61,8 @@ class RecordingDevice : public sim::PortDevice {
 };
 
 TEST(HardwareModel, DevicesAndObserversSeePortWrites) {
-  sim::HardwareModel model(sim::HardwareSpec{});
+  const sim::HardwareSpec hardware;
+  sim::HardwareModel model(hardware);
   auto wide = std::make_shared<RecordingDevice>(0x11);
   auto narrow = std::make_shared<RecordingDevice>(0x22);
   model.AttachPortDevice(0xA30, 0xA3F, wide);

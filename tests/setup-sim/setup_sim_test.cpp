@@ -2,9 +2,11 @@
 // NVRAM files across boots, and the JSON report.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -47,9 +49,10 @@ class SetupSim : public ::testing::Test {
 
   fs::path Path(const std::string &name) const { return dir_ / name; }
 
-  // Runs in the test's directory; a run that would hang is stopped after a minute.
-  Outcome Sim(const std::vector<std::string> &arguments) const {
-    std::string command = "cd '" + dir_.string() + "' && timeout 60 '" SETUP_SIM_PATH "'";
+  // Runs in the test's directory, with environment (VAR=value ...) set; a run that would hang is stopped
+  // after a minute.
+  Outcome Sim(const std::vector<std::string> &arguments, const std::string &environment = "") const {
+    std::string command = "cd '" + dir_.string() + "' && " + environment + " timeout 60 '" SETUP_SIM_PATH "'";
     for (const std::string &argument : arguments) command += " '" + argument + "'";
     command += " >'" + Path("out").string() + "' 2>'" + Path("err").string() + "'";
     Outcome run;
@@ -155,15 +158,139 @@ TEST_F(SetupSim, ReadFailuresSayWhatIsTrue) {
       {{"--board", "empty.json"}, "empty.json: cannot read the board profile: is empty"},
       {{"--board", "/dev/null"}, "/dev/null: cannot read the board profile: is not a regular file"},
       {{"--board", "no-such-board"}, "no-such-board: cannot read the board profile: no such file, and no built-in"},
-      {{"--nvram", "folder.nvram"}, "NVRAM file folder.nvram: is a directory"},
-      {{"--nvram", "/dev/zero"}, "NVRAM file /dev/zero: is not a regular file"},
-      {{"--nvram", "fifo.nvram"}, "NVRAM file fifo.nvram: is not a regular file"},
-      {{"--nvram", "no-folder/board.nvram"}, "NVRAM file no-folder/board.nvram: the folder no-folder does not exist"},
+      {{"--nvram", "folder.nvram", "--no-save"}, "NVRAM file folder.nvram: is a directory"},
+      {{"--nvram", "/dev/zero", "--no-save"}, "NVRAM file /dev/zero: is not a regular file"},
+      {{"--nvram", "fifo.nvram", "--no-save"}, "NVRAM file fifo.nvram: is not a regular file"},
   };
   for (const auto &test : cases) {
     SCOPED_TRACE(test.arguments[1]);
     ExpectOneLineFailure(Sim(test.arguments), 1, "setup-sim: " + test.message);
   }
+}
+
+// The driver module is read as every user file is: a FIFO or device never hangs the run.
+TEST_F(SetupSim, AModuleThatIsNoFileIsRefusedAtOnce) {
+  ASSERT_EQ(::mkfifo(Path("fifo.so").c_str(), 0600), 0);
+  fs::create_directories(Path("folder.so"));
+  const struct {
+    std::string module;
+    std::string message;
+  } cases[] = {
+      {"./fifo.so", "driver module ./fifo.so: is not a regular file"},
+      {"/dev/zero", "driver module /dev/zero: is not a regular file"},
+      {"folder.so", "driver module folder.so: is a directory"},
+      {"missing.so", "driver module missing.so: no such file"},
+  };
+  for (const auto &test : cases) {
+    SCOPED_TRACE(test.module);
+    for (const std::vector<std::string> &arguments : {std::vector<std::string>{}, {"browse", "--keys", "right"}}) {
+      ExpectOneLineFailure(Sim(arguments, "SETUP_DRIVER_MODULE='" + test.module + "'"), 1,
+                           "setup-sim: " + test.message);
+    }
+  }
+}
+
+// Every output of a run goes through one safe write: the same refusals on every
+// path that writes a user's file, each naming the option and why, before any
+// boot, and whatever stands at the target left as it was.
+TEST_F(SetupSim, NoOutputReplacesWhatItMustNot) {
+  ASSERT_EQ(Sim({"--nvram", "v.nvram"}).status, 0);
+  const std::string store = ReadFile(Path("v.nvram"));
+  const std::string longName(250, 'n');  // a file whose new version's temporary name cannot be made
+  WriteFile(Path("ro.nvram"), store);
+  WriteFile(Path(longName), store);
+  ASSERT_EQ(::chmod(Path("ro.nvram").c_str(), 0444), 0);
+  fs::create_directories(Path("sub"));
+  ASSERT_EQ(::link(Path("v.nvram").c_str(), Path("sub/hard.nvram").c_str()), 0);
+  ASSERT_EQ(::symlink("v.nvram", Path("link.nvram").c_str()), 0);
+  fs::create_directories(Path("folder"));
+  ASSERT_EQ(::mkfifo(Path("fifo").c_str(), 0600), 0);
+  const bool device = ::mknod(Path("null").c_str(), S_IFCHR | 0666, makedev(1, 3)) == 0;  // needs root
+  WriteFile(Path("base.json"), R"({"extends": "reference"})");
+  WriteFile(Path("child.json"), R"({"extends": "./base.json"})");
+  fs::copy_file(SETUP_DRIVER_MODULE_FILE, Path("module.so"));
+
+  // A class of target and what every writer says of it.
+  const struct {
+    std::string target;
+    std::string why;
+    bool needsStore;  // the nvram command loads its file first, so only a file that is there is worth trying
+  } classes[] = {
+      {"ro.nvram", "is read-only (mode 0444); it is left as it was", true},
+      {"folder", "is a directory", true},
+      {"fifo", "is not a regular file (a device, FIFO or socket)", true},
+      {"null", "is not a regular file (a device, FIFO or socket)", true},
+      {"no-folder/x.nvram", "the folder no-folder does not exist", false},
+      {"/sys/x.nvram", "cannot create a file in the folder /sys: permission denied", false},
+      {longName, "cannot create a file in the folder .: file name too long", true},
+  };
+  const struct {
+    const char *option;  // the name messages give the file
+    std::vector<std::string> arguments;  // "@" stands for the target
+  } writers[] = {
+      {"--nvram", {"--nvram", "@"}},
+      {"--nvram", {"browse", "--keys", "right", "--nvram", "@"}},
+      {"--screen", {"browse", "--keys", "right", "--screen", "@"}},
+      {"NVRAM file", {"nvram", "set", "@", "Marker", "--guid", "EC87D643-EBA4-4BB5-A1E5-3F3E36B20DA9", "--data", "01"}},
+  };
+  struct Case {
+    std::vector<std::string> arguments;
+    std::string message;
+    std::string environment = "";
+  };
+  std::vector<Case> cases = {
+      {{"browse", "--nvram", "v.nvram", "--keys", "right", "--screen", "v.nvram"},
+       "--screen v.nvram: is the file this run reads as --nvram; it is left as it was"},
+      {{"browse", "--nvram", "v.nvram", "--keys", "right", "--screen", "link.nvram"},
+       "--screen link.nvram: is the file this run reads as --nvram"},
+      {{"browse", "--nvram", "v.nvram", "--keys", "right", "--screen", "sub/hard.nvram"},
+       "--screen sub/hard.nvram: is the file this run reads as --nvram"},
+      {{"browse", "--nvram", "sub/../v.nvram", "--keys", "right", "--screen", dir_.string() + "/v.nvram"},
+       "--screen " + dir_.string() + "/v.nvram: is the file this run reads as --nvram"},
+      {{"browse", "--nvram", "new.nvram", "--keys", "right", "--screen", "./new.nvram"},
+       "--screen ./new.nvram: is the file this run writes as --nvram; one file cannot take two outputs"},
+      {{"browse", "--board", "child.json", "--keys", "right", "--screen", "base.json"},
+       "--screen base.json: is the file this run reads as --board"},
+      {{"--board", "child.json", "--nvram", "base.json"}, "--nvram base.json: is the file this run reads as --board"},
+      {{"browse", "--keys", "right", "--screen", "module.so"},
+       "--screen module.so: is the file this run reads as the driver module",
+       "SETUP_DRIVER_MODULE=module.so"},
+  };
+  for (const auto &target : classes) {
+    if (target.target == "null" && !device) continue;
+    for (const auto &writer : writers) {
+      if (writer.arguments[0] == "nvram" && !target.needsStore) continue;
+      Case c{writer.arguments, writer.option + (" " + target.target + ": ") + target.why};
+      for (std::string &argument : c.arguments) argument = argument == "@" ? target.target : argument;
+      cases.push_back(c);
+    }
+  }
+  const auto listing = [&] {
+    std::vector<std::string> names;
+    for (const auto &entry : fs::recursive_directory_iterator(dir_)) {
+      if (entry.path() != Path("out") && entry.path() != Path("err")) names.push_back(entry.path().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+  };
+  for (const Case &c : cases) {
+    SCOPED_TRACE(c.arguments.back() + " " + c.message);
+    const std::vector<std::string> before = listing();
+    ExpectOneLineFailure(Sim(c.arguments, c.environment), 1, "setup-sim: " + c.message);
+    EXPECT_EQ(ReadFile(Path("v.nvram")), store);
+    EXPECT_EQ(ReadFile(Path("ro.nvram")), store);
+    EXPECT_EQ(ReadFile(Path("base.json")), R"({"extends": "reference"})");
+    EXPECT_EQ(listing(), before) << "no file made or left behind";
+  }
+
+  // What may be written is written as every save: through the link, keeping the file's mode.
+  WriteFile(Path("screen.txt"), "old");
+  ASSERT_EQ(::chmod(Path("screen.txt").c_str(), 0640), 0);
+  ASSERT_EQ(::symlink("screen.txt", Path("screen-link").c_str()), 0);
+  ASSERT_EQ(Sim({"browse", "--keys", "right", "--screen", "screen-link"}).status, 0);
+  EXPECT_TRUE(fs::is_symlink(Path("screen-link")));
+  EXPECT_NE(ReadFile(Path("screen.txt")).find("[Advanced]"), std::string::npos);
+  EXPECT_EQ(fs::status(Path("screen.txt")).permissions(), fs::perms(0640));
 }
 
 // A folder or file named like a built-in board does not silently replace it.
@@ -261,6 +388,10 @@ TEST_F(SetupSim, ProfileExtendsAFileAndPrintsTheEffectiveProfile) {
   const json report = SimJson({"--board", "boards/mine.json"});
   EXPECT_EQ(report["board"], "mine");
   EXPECT_EQ(report["strings"]["1"]["24"], "Base");
+  // A bare name is relative to the extending file's folder, also when that is the current one.
+  fs::copy_file(Path("boards/base.json"), Path("base.json"));
+  WriteFile(Path("here.json"), R"({"extends": "base.json", "name": "here"})");
+  EXPECT_EQ(SimJson({"--board", "here.json"})["strings"]["1"]["24"], "Base");
 
   const Outcome printed = Sim({"--board", "boards/mine.json", "--print-profile"});
   ASSERT_EQ(printed.status, 0) << printed.err;

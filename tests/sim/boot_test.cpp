@@ -1,6 +1,7 @@
 // Whole boots: a fresh module per boot, the order of entry, trigger, late
 // installs and form callbacks, and what the report counts.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cstdlib>
 #include <cstring>
@@ -121,7 +122,13 @@ TEST(BootTest, ModuleThatCannotBeLoadedFailsNamingIt) {
     std::string path;
     const char *fault;
   };
-  const Case cases[] = {{folder.File("absent.so"), "cannot copy"}, {notAModule, "cannot load"}};
+  const std::string fifo = folder.File("fifo.so");
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  const Case cases[] = {{folder.File("absent.so"), "no such file"},
+                        {notAModule, "cannot load"},
+                        {fifo, "is not a regular file"},  // would wait for a writer forever
+                        {"/dev/zero", "is not a regular file"},  // would never end
+                        {folder.Path().string(), "is a directory"}};
   for (const Case &c : cases) {
     SCOPED_TRACE(c.path);
     BootOptions options;

@@ -54,7 +54,8 @@ class HiiTest : public ::testing::Test {
   }
 
   VariableStore store_;
-  Machine machine_{TestProfile(), store_};
+  const BoardProfile profile_ = TestProfile();
+  Machine machine_{profile_, store_};
   EFI_BOOT_SERVICES *bs_ = machine_.SystemTable()->BootServices;
   StringServiceProtocol *strings_ = Locate<StringServiceProtocol>(kStringServiceProtocolGuid);
   EFI_HII_PROTOCOL *hii_ = Locate<EFI_HII_PROTOCOL>(kFrameworkHiiProtocolGuid);

@@ -40,7 +40,8 @@ bool HeaderChecks(const void *table, size_t size, uint64_t signature) {
 
 TEST(MachineTest, TablesComeFromTheProfileAndHaveNoNullMember) {
   VariableStore store;
-  Machine machine(TestProfile(), store);
+  const BoardProfile profile = TestProfile();
+  Machine machine(profile, store);
   EFI_SYSTEM_TABLE *st = machine.SystemTable();
   EXPECT_EQ(std::u16string(st->FirmwareVendor), u"Test Vendor");
   EXPECT_EQ(st->FirmwareRevision, 0x00010002u);
@@ -90,7 +91,8 @@ TEST(MachineTest, DxeServicesTableCanBeAbsent) {
 
 TEST(MachineTest, StrayCallsFailLoudlyNamingTheMember) {
   VariableStore store;
-  Machine machine(TestProfile(), store);
+  const BoardProfile profile = TestProfile();
+  Machine machine(profile, store);
   EFI_BOOT_SERVICES *bs = machine.SystemTable()->BootServices;
   EFI_RUNTIME_SERVICES *rt = machine.SystemTable()->RuntimeServices;
   VOID *hiiInterface = nullptr;
@@ -122,7 +124,8 @@ TEST(MachineTest, StrayCallsFailLoudlyNamingTheMember) {
 
 TEST(MachineTest, PoolAccountsForEveryBlock) {
   VariableStore store;
-  Machine machine(TestProfile(), store);
+  const BoardProfile profile = TestProfile();
+  Machine machine(profile, store);
   EFI_BOOT_SERVICES *bs = machine.SystemTable()->BootServices;
   VOID *kept = nullptr, *freed = nullptr, *empty = nullptr;
   ASSERT_EQ(bs->AllocatePool(EfiBootServicesData, 24, &kept), EFI_SUCCESS);
@@ -158,7 +161,8 @@ TEST(MachineTest, PoolAccountsForEveryBlock) {
 
 TEST(MachineTest, MemoryMapComesFromTheProfile) {
   VariableStore store;
-  Machine machine(TestProfile(), store);
+  const BoardProfile profile = TestProfile();
+  Machine machine(profile, store);
   EFI_BOOT_SERVICES *bs = machine.SystemTable()->BootServices;
   UINTN size = 0, key = 0, descriptorSize = 0;
   UINT32 version = 0;

@@ -14,7 +14,8 @@ EFI_GUID kProtocolB = {0x44444444, 0x5555, 0x6666, {1, 2, 3, 4, 5, 6, 7, 8}};
 class ProtocolDatabaseTest : public ::testing::Test {
  protected:
   VariableStore store_;
-  Machine machine_{TestProfile(), store_};
+  const BoardProfile profile_ = TestProfile();
+  Machine machine_{profile_, store_};
   EFI_BOOT_SERVICES *bs_ = machine_.SystemTable()->BootServices;
   int interfaceA1_ = 0, interfaceA2_ = 0, interfaceB_ = 0;
 

@@ -3,9 +3,9 @@
 #include <sys/stat.h>
 
 #include <cstdio>
-#include <fstream>
 
 #include "sim/machine/driver_module.h"
+#include "sim/machine/user_file.h"
 
 #include "sim/profile/builtin_files.h"
 #include "sim/profile/profile_loader.h"
@@ -34,27 +34,21 @@ void LoadBoard(const std::string &argument, BootSession &session) {
   session.boardSource = choice.builtin ? "built in" : choice.name;
 }
 
-// The file's identity by content (64-bit FNV-1a, hex), so that a report says
+// The module's identity by content (64-bit FNV-1a, hex), so that a report says
 // which build of the module ran, and two runs of one build compare equal.
 std::string ContentHash(const std::string &path) {
-  std::ifstream in(path, std::ios::binary);
   uint64_t hash = 0xCBF29CE484222325ull;
-  char buffer[1 << 16];
-  while (in.read(buffer, sizeof buffer) || in.gcount() > 0) {
-    for (std::streamsize i = 0; i < in.gcount(); ++i) {
-      hash = (hash ^ static_cast<uint8_t>(buffer[i])) * 0x100000001B3ull;
-    }
-  }
+  for (const char byte : sim::ReadDriverModuleFile(path)) hash = (hash ^ static_cast<uint8_t>(byte)) * 0x100000001B3ull;
   char text[24];
   std::snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(hash));
   return text;
 }
 
 void OpenStore(const CommandLine &line, BootSession &session) {
-  if (!line.nvram.empty() && line.save) sim::VariableStore::CheckSavable(line.nvram);
+  if (!line.nvram.empty() && line.save) sim::VariableStore::CheckSavable(line.nvram, kNvramOption);
   const char *const saving = line.save ? "saved after the boot" : "not saved: --no-save";
   if (!line.nvram.empty() && PathExists(line.nvram)) {
-    session.store = sim::VariableStore::Load(line.nvram);
+    session.store = sim::VariableStore::Load(line.nvram, kNvramOption);
     session.nvramSource = line.nvram + " (loaded, " + saving + ")";
     const std::string &writer = session.store.Board();
     if (!writer.empty() && writer != session.profile.name) {

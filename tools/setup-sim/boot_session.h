@@ -22,6 +22,9 @@ struct BoardChoice {
 };
 BoardChoice ChooseBoard(const std::string &argument, std::vector<std::string> &warnings);
 
+// The option that names the NVRAM file, which a run reads and saves under that name.
+constexpr char kNvramOption[] = "--nvram";
+
 struct BootSession {
   sim::BoardProfile profile;
   std::string boardSource;  // "built in" or the file's path

@@ -45,7 +45,7 @@ int Boot(int argc, char **argv) {
   setup_sim::AddBootWarnings(session);
   if (!line->nvram.empty() && line->save) {
     session.store.SetBoard(session.profile.name);
-    session.store.Save(line->nvram);
+    session.store.Save(line->nvram, setup_sim::kNvramOption);
   }
   Warn(session.warnings);
   if (line->json) {

@@ -55,7 +55,8 @@ TEST(OnboardMac, ReadsOnlyControllersThatArePresentWithAWindow) {
     SCOPED_TRACE(c.name);
     sim::PeripheralsSpec peripherals;
     peripherals.network = c.controllers;
-    sim::HardwareModel model{sim::HardwareSpec{}};
+    const sim::HardwareSpec hardware;
+    sim::HardwareModel model{hardware};
     sim::AttachPeripheralHardware(model, peripherals);
     std::vector<std::pair<uint16_t, uint32_t>> writes;
     model.OnPortWrite([&](uint16_t port, int, uint32_t value) { writes.emplace_back(port, value); });

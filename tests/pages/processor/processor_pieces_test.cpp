@@ -141,7 +141,8 @@ TEST(MonitorRegisterRead, SelectsTheBankAndKeepsTheOtherBankSelectBits) {
   chip.registers = {{{1, 0x50}, {41}}, {{2, 0x50}, {34}}, {{5, 0x50}, {190}}, {{6, 0x57}, {0xA0, 0x82}}};
   sim::ProcessorBoardSpec processor;
   processor.hardwareMonitor = chip;
-  sim::HardwareModel model{sim::HardwareSpec{}};
+  const sim::HardwareSpec hardware;
+  sim::HardwareModel model{hardware};
   sim::AttachHardwareMonitor(model, processor);
   sim::ActiveHardware active(model);
 

@@ -2,8 +2,7 @@
 
 #include <unistd.h>
 
-#include <fstream>
-
+#include "sim/machine/user_file.h"
 #include "tools/setup-sim/browse/browse_session.h"
 #include "tools/setup-sim/browse/screen_layout.h"
 #include "tools/setup-sim/browse/terminal_ui.h"
@@ -11,6 +10,8 @@
 
 namespace setup_sim {
 namespace {
+
+constexpr char kScreenOption[] = "--screen";
 
 const struct {
   const char *name;
@@ -97,6 +98,7 @@ int RunBrowseCommand(int argc, const char *const *argv, std::ostream &out) {
                      "--keys right,down,enter) and read the final screen from --screen FILE or standard output");
   }
   BrowseSession session(OpenSession(line), line.nvram);
+  if (!screenFile.empty()) sim::CheckWritable(screenFile, kScreenOption);
   session.Boot();
   BrowserState state(session.Pages());
   Screen last;
@@ -109,8 +111,7 @@ int RunBrowseCommand(int argc, const char *const *argv, std::ostream &out) {
     last = RunTerminal(state, [&](Key key) { return ApplyKey(session, state, key); });
   }
   if (!screenFile.empty()) {
-    std::ofstream file(screenFile, std::ios::binary | std::ios::trunc);
-    if (!(file << ScreenText(last))) throw std::runtime_error(screenFile + ": cannot write the screen");
+    sim::WriteUserFile(screenFile, ScreenText(last), kScreenOption);
   } else if (replay) {
     out << ScreenText(last);
   }

@@ -22,7 +22,7 @@ BrowseSession::BrowseSession(BootSession session, std::string nvram)
 void BrowseSession::Boot() {
   session_.store = startStore_;
   session_.report = sim::RunBoot(session_.profile, session_.store, session_.options);
-  if (!nvram_.empty()) session_.store.Save(nvram_);
+  if (!nvram_.empty()) session_.store.Save(nvram_, kNvramOption);
 }
 
 ActionResult BrowseSession::RunAction(uint16_t formClass, uint16_t key) {
@@ -50,7 +50,7 @@ void BrowseSession::SaveAndReboot(const std::vector<SettingEdit> &edits) {
   for (const SettingEdit &edit : edits) {
     StoreSettingByte(session_.store, edit.variable, edit.variableGuid, edit.offset, edit.value);
   }
-  if (!nvram_.empty()) session_.store.Save(nvram_);
+  if (!nvram_.empty()) session_.store.Save(nvram_, kNvramOption);
   startStore_ = session_.store;
   session_.options.trigger = true;
   session_.options.callbacks.clear();
