@@ -8,6 +8,7 @@
 #include "tools/setup-sim/browse/browse.h"
 #include "tools/setup-sim/command_line.h"
 #include "tools/setup-sim/diff_command.h"
+#include "tools/setup-sim/forms_command.h"
 #include "tools/setup-sim/json_report.h"
 #include "tools/setup-sim/nvram_command.h"
 #include "tools/setup-sim/text_report.h"
@@ -69,6 +70,7 @@ int Run(int argc, char **argv) {
   if (IsCommand(argc, argv, "diff")) return setup_sim::RunDiffCommand(argc - 1, argv + 1, std::cout);
   if (IsCommand(argc, argv, "nvram")) return setup_sim::RunNvramCommand(argc - 1, argv + 1, std::cout);
   if (IsCommand(argc, argv, "browse")) return setup_sim::RunBrowseCommand(argc - 1, argv + 1, std::cout);
+  if (IsCommand(argc, argv, "forms")) return setup_sim::RunFormsCommand(argc - 1, argv + 1, std::cout);
   return Boot(argc, argv);
 }
 
@@ -80,6 +82,7 @@ int main(int argc, char **argv) {
   const std::string help = IsCommand(argc, argv, "diff")    ? "setup-sim diff --help"
                            : IsCommand(argc, argv, "nvram") ? "setup-sim nvram --help"
                            : IsCommand(argc, argv, "browse") ? "setup-sim browse --help"
+                           : IsCommand(argc, argv, "forms")  ? "setup-sim forms --help"
                                                             : "setup-sim --help";
   try {
     return Run(argc, argv);

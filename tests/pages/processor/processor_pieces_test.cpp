@@ -26,6 +26,7 @@ TEST(BrandSpeed, ReadsTheNumberBeforeTheFirstUnit) {
       {"CPU @ 3.1GHz", true, 3100},  // once 31G0 MHz
       {"CPU @ 800MHz", true, 800},   // once 8009 MHz
       {"CPU @ 1.866GHz", true, 1866},
+      {"CPU @ 2.90GHz", true, 2900},  // a 9 is a digit too
       {"CPU @ 12400MHz", true, 12400},
       {"CPU @ 1.23456GHz", true, 1234},  // beyond thousandths of a GHz is below a MHz
       {"CPU @ 2.5MHz", true, 2},
