@@ -14,13 +14,15 @@ For each form set, this script takes its layout from the simulator's page render
 (Down until the last row is on screen; Enter on each subform reference, Esc back),
 optionally presses every action item (answering a message box it brings up) and changes
 settings (`--set NAME=OPTION`: Enter on the setting, the option picked in the popup,
-Enter, then F10 and Y to save), and leaves the form set with Esc. Every distinct screen
+Enter; after a form's last change F10 and Y save them together), and leaves the form set
+with Esc. `--walk settings` goes only through the forms that hold a setting and those on
+the way to them, and leaves other form sets at once. Every distinct screen
 is written as text to DIR/NNN.txt, and DIR/screens.json lists them in order: file,
 class, form title, the step that led there and the seconds since QEMU started, with
-the way taken ("route").
+the way taken ("route") and the walk.
 
 usage: form_browser.py --pages SIM.json --screens DIR --serial-log FILE [--front-page] [--press-actions]
-                       [--set NAME=OPTION ...] [--timeout SECONDS] -- QEMU-COMMAND...
+                       [--set NAME=OPTION ...] [--walk all|settings] [--timeout SECONDS] -- QEMU-COMMAND...
 Exit status: QEMU's, 124 when the time ran out; 3 when the browser did not show
 what the layout promised (the reason is printed and in screens.json).
 """
@@ -87,24 +89,35 @@ class Browser:
         self.where = (form_class, title)
         self.capture(step)
 
-    def selected(self, popup=False):
-        """The highlighted popup option, or the prompt (first row) of the highlighted menu item: the
-        browser highlights a statement's prompt but a question's value. None when nothing is."""
+    def selected(self, popup=False, text=None):
+        """The highlighted popup option, or the prompt of the highlighted menu item: the browser
+        highlights a statement's prompt but a question's value. A prompt wrapped onto the rows
+        below is joined up as far as it runs on as text does. None when nothing is highlighted."""
         if popup:
             rows = self.console.highlighted(("cyan",))
             return next((rows[row] for row in MENU_ROWS if row in rows), None)
         rows = self.console.highlighted(("black",), (PROMPT_COLUMNS[0], VALUE_COLUMNS[1]))
         lines = self.console.lines()
-        return next((split_row(lines[row])[0] for row in MENU_ROWS if row in rows), None)
+        first = next((row for row in MENU_ROWS if row in rows), None)
+        if first is None:
+            return None
+        prompt = split_row(lines[first])[0]
+        for row in range(first + 1, MENU_ROWS.stop):
+            more = split_row(lines[row])[0]
+            if not more or text is None or not text.startswith(f"{prompt} {more}"):
+                break
+            prompt = f"{prompt} {more}"
+        return prompt
 
     def select(self, text, limit, popup=False):
-        """Moves the highlight to the item whose text (first row) starts text: down, then up."""
+        """Moves the highlight to the item whose text is text: down, then up. A prompt only
+        starting as text does is another item ("Low Memory" is not "Low Memory Limit")."""
         def matches(shown):
-            return shown is not None and (shown == text or text.startswith(shown + " "))
+            return shown == text
         for key in ("down", "up"):
             previous = None
             for _ in range(limit):
-                shown = self.selected(popup)
+                shown = self.selected(popup, text)
                 if matches(shown):
                     return
                 if shown == previous and previous is not None:
@@ -127,8 +140,9 @@ class Browser:
         self.where = (page["class"], form["title"])
         self.page_through(form)
         forms = {f["id"]: f for f in page["forms"]}
+        changed = False
         for item in form["items"]:
-            if item["kind"] == "form" and item.get("form") in forms:
+            if item["kind"] == "form" and item.get("form") in forms and plan.enters(page, forms[item["form"]]):
                 self.select(item["prompt"], len(form["items"]))
                 self.press("enter")
                 self.visit(page, forms[item["form"]], plan)
@@ -142,26 +156,44 @@ class Browser:
                     self.press("enter", "dismiss the message box")
             elif item["kind"] == "setting" and item["prompt"] in plan.settings:
                 self.change(item, plan.settings[item["prompt"]], len(form["items"]))
+                changed = True
+        if changed:  # one save for the form's changes
+            self.press("f10", "save")
+            self.press("y", "saved")
 
     def change(self, item, option, limit):
         self.select(item["prompt"], limit)
         self.press("enter", f"open {item['prompt']}")
         self.select(option, len(item["options"]), popup=True)
         self.press("enter", f"set {item['prompt']} = {option}")
-        self.press("f10", "save")
-        self.press("y", "saved")
         self.changed.add(item["prompt"])
 
     def browse(self, page, plan):
         self.where = (page["class"], page["title"])
-        self.visit(page, page["forms"][0], plan)
+        if plan.enters(page, page["forms"][0]):
+            self.visit(page, page["forms"][0], plan)
+        else:
+            self.capture("passed over")
         self.press("esc")
 
 
 class Plan:
-    def __init__(self, press_actions, settings):
+    """What a walk does: press the actions, change settings, and go through every form
+    ("all") or only the forms that hold a setting and those leading to them ("settings")."""
+
+    def __init__(self, press_actions, settings, walk="all"):
         self.press_actions = press_actions
         self.settings = settings
+        self.walk = walk
+
+    def enters(self, page, form, seen=()):
+        if self.walk == "all":
+            return True
+        if any(item["kind"] == "setting" for item in form["items"]):
+            return True
+        forms = {f["id"]: f for f in page["forms"]}
+        return any(item["kind"] == "form" and item.get("form") in forms and item["form"] not in seen and
+                   self.enters(page, forms[item["form"]], seen + (form["id"],)) for item in form["items"])
 
 
 def parse_settings(values):
@@ -238,7 +270,7 @@ ROUTES = {"send-form": send_form_route, "device-manager": device_manager_route}
 def run(args, command):
     with open(args.pages, encoding="utf-8") as handle:
         pages = json.load(handle)["form_pages"]
-    plan = Plan(args.press_actions, parse_settings(args.set))
+    plan = Plan(args.press_actions, parse_settings(args.set), args.walk)
     route = "device-manager" if args.front_page else "send-form"
     os.makedirs(args.screens, exist_ok=True)
     console = SerialScreen(command, args.serial_log, time.monotonic() + args.timeout)
@@ -256,7 +288,8 @@ def run(args, command):
         console.stop()
     status = console.close()
     with open(os.path.join(args.screens, "screens.json"), "w", encoding="utf-8") as handle:
-        json.dump({"route": route, "screens": browser.screens, "problem": problem}, handle, indent=1)
+        json.dump({"route": route, "walk": args.walk, "screens": browser.screens, "problem": problem}, handle,
+                  indent=1)
     if problem:
         print(f"form_browser: {problem}", file=sys.stderr)
         return 124 if timed_out else 3
@@ -276,7 +309,9 @@ def main(argv=None):
                         help="reach the form sets through the firmware's front page and Device Manager")
     parser.add_argument("--press-actions", action="store_true", help="press every action item")
     parser.add_argument("--set", action="append", default=[], metavar="NAME=OPTION",
-                        help="change a setting in the browser and save (F10, Y)")
+                        help="change a setting in the browser; each form's changes are saved together (F10, Y)")
+    parser.add_argument("--walk", choices=("all", "settings"), default="all",
+                        help="go through every form, or only those holding a setting and the way there")
     parser.add_argument("--timeout", type=float, default=600, help="seconds for the whole boot")
     args = parser.parse_args(argv[:split])
     try:

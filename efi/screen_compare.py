@@ -3,8 +3,9 @@
 For one boot: the screens efi/form_browser.py kept (DIR/screens.json and the text
 files it lists) and the browser report the test application printed after them,
 against `setup-sim --page all --json` ("form_pages") for the same boot. Checked:
-the run ended as planned; every form of every published form set was shown under
-its own title; on that form's screens every item's prompt stands beside its value
+the run ended as planned; every form of every published form set (of a settings
+walk: every form that holds a setting or leads to one) was shown under its own
+title; on that form's screens every item's prompt stands beside its value
 (prompts and values may wrap onto the next rows; a setting's value is its current
 option, which the browser draws in angle brackets); each form set's SendForm
 returned success; each pressed action reached the driver's form callback once, and
@@ -68,14 +69,27 @@ def expected_pairs(form):
 
 
 def read_screens(folder):
-    """The run's problem (None when it went as planned), its route and its screens."""
+    """The run's problem (None when it went as planned), its route, its walk and its screens."""
     with open(os.path.join(folder, "screens.json"), encoding="utf-8") as handle:
         index = json.load(handle)
     screens = []
     for entry in index["screens"]:
         with open(os.path.join(folder, entry["file"]), encoding="utf-8") as handle:
             screens.append(dict(entry, lines=handle.read().split("\n")))
-    return index.get("problem"), index.get("route", "send-form"), screens
+    return index.get("problem"), index.get("route", "send-form"), index.get("walk", "all"), screens
+
+
+def walked_pages(pages):
+    """What a settings walk shows of the pages: the form sets and forms that hold a setting,
+    and the forms on the way to them."""
+    def leads(page, form, seen=()):
+        forms = {f["id"]: f for f in page["forms"]}
+        return any(item["kind"] == "setting" or (item["kind"] == "form" and item.get("form") in forms and
+                                                 item["form"] not in seen and
+                                                 leads(page, forms[item["form"]], seen + (form["id"],)))
+                   for item in form["items"])
+    walked = [dict(page, forms=[form for form in page["forms"] if leads(page, form)]) for page in pages]
+    return [page for page in walked if page["forms"]]
 
 
 def extract_browser_report(text):
@@ -100,10 +114,12 @@ def pressed_actions(screens, pages):
 
 def compare_screens(cmp, boot, folder, serial_text, simulation):
     """Everything named above, as differences in cmp."""
-    problem, route, screens = read_screens(folder)
+    problem, route, walk, screens = read_screens(folder)
     if problem:
         cmp.fail(boot, "browser run", "every form shown", json.dumps(problem))
     pages = [page for page in simulation["form_pages"] if page["published"] and not page["removed"]]
+    if walk == "settings":
+        pages = walked_pages(pages)
     compare_forms(cmp, boot, screens, pages)
     if route == "device-manager":
         check_device_manager(cmp, boot, screens, simulation["form_pages"])

@@ -103,6 +103,8 @@ struct BoardProfile {
   MemoryStorageSpec memoryStorage;
   PeripheralsSpec peripherals;
   ProcessorBoardSpec processor;  // processor firmware and hardware-monitor chip
+  // What the loader found that boots but is likely not meant, e.g. values that show a speed of 0 MHz.
+  std::vector<std::string> warnings;
 };
 
 }  // namespace sim

@@ -1,4 +1,4 @@
-// What an application needs to read files from the volume it was loaded from:
+// What an application needs to read and write files on the volume it was loaded from:
 // the loaded image protocol (which device), the simple file system protocol and
 // the file protocol.
 #pragma once
@@ -28,6 +28,8 @@ struct EFI_LOADED_IMAGE_PROTOCOL {
 static_assert(offsetof(EFI_LOADED_IMAGE_PROTOCOL, DeviceHandle) == 24, "loaded image layout");
 
 constexpr UINT64 EFI_FILE_MODE_READ = 0x0000000000000001ULL;
+constexpr UINT64 EFI_FILE_MODE_WRITE = 0x0000000000000002ULL;
+constexpr UINT64 EFI_FILE_MODE_CREATE = 0x8000000000000000ULL;
 // SetPosition to this value moves to the end of the file.
 constexpr UINT64 kEfiFileEndPosition = 0xFFFFFFFFFFFFFFFFULL;
 
@@ -38,17 +40,18 @@ struct EFI_FILE_PROTOCOL {
   EFI_STATUS(EFIAPI *Open)(EFI_FILE_PROTOCOL *This, EFI_FILE_PROTOCOL **NewHandle, const CHAR16 *FileName,
                            UINT64 OpenMode, UINT64 Attributes);
   EFI_STATUS(EFIAPI *Close)(EFI_FILE_PROTOCOL *This);
-  FILE_UNUSED_MEMBER Delete;
+  EFI_STATUS(EFIAPI *Delete)(EFI_FILE_PROTOCOL *This);  // closes the handle too
   EFI_STATUS(EFIAPI *Read)(EFI_FILE_PROTOCOL *This, UINTN *BufferSize, VOID *Buffer);
-  FILE_UNUSED_MEMBER Write;
+  EFI_STATUS(EFIAPI *Write)(EFI_FILE_PROTOCOL *This, UINTN *BufferSize, const VOID *Buffer);
   EFI_STATUS(EFIAPI *GetPosition)(EFI_FILE_PROTOCOL *This, UINT64 *Position);
   EFI_STATUS(EFIAPI *SetPosition)(EFI_FILE_PROTOCOL *This, UINT64 Position);
   FILE_UNUSED_MEMBER GetInfo;
   FILE_UNUSED_MEMBER SetInfo;
-  FILE_UNUSED_MEMBER Flush;
+  EFI_STATUS(EFIAPI *Flush)(EFI_FILE_PROTOCOL *This);
 };
 static_assert(offsetof(EFI_FILE_PROTOCOL, Read) == 32, "file protocol layout");
 static_assert(offsetof(EFI_FILE_PROTOCOL, SetPosition) == 56, "file protocol layout");
+static_assert(offsetof(EFI_FILE_PROTOCOL, Flush) == 80, "file protocol layout");
 
 struct EFI_SIMPLE_FILE_SYSTEM_PROTOCOL {
   UINT64 Revision;

@@ -1,5 +1,5 @@
-// The UEFI HII database and string protocols: registering and removing package
-// lists, and reading and replacing their strings.
+// The UEFI HII database and string protocols: registering, removing and
+// exporting package lists, and reading and replacing their strings.
 #pragma once
 
 #include "hii_packages.h"
@@ -17,7 +17,9 @@ struct EFI_HII_DATABASE_PROTOCOL {
   EFI_STATUS(EFIAPI *RemovePackageList)(EFI_HII_DATABASE_PROTOCOL *This, UEFI_HII_HANDLE Handle);
   HII_UNUSED_MEMBER UpdatePackageList;
   HII_UNUSED_MEMBER ListPackageLists;
-  HII_UNUSED_MEMBER ExportPackageLists;
+  // A null Handle exports every list; EFI_BUFFER_TOO_SMALL gives the size needed in *BufferSize.
+  EFI_STATUS(EFIAPI *ExportPackageLists)(const EFI_HII_DATABASE_PROTOCOL *This, UEFI_HII_HANDLE Handle,
+                                         UINTN *BufferSize, EFI_HII_PACKAGE_LIST_HEADER *Buffer);
   HII_UNUSED_MEMBER RegisterPackageNotify;
   HII_UNUSED_MEMBER UnregisterPackageNotify;
   HII_UNUSED_MEMBER FindKeyboardLayouts;

@@ -69,3 +69,31 @@ EFI_STATUS ReadBootFile(const CHAR16 *Path, VOID **Data, UINTN *Size) {
   root->Close(root);
   return status;
 }
+
+// A file that is there is deleted first: writing over it would keep its old length.
+EFI_STATUS WriteBootFile(const CHAR16 *Path, const VOID *Data, UINTN Size) {
+  EFI_FILE_PROTOCOL *root = nullptr;
+  EFI_STATUS status = OpenRoot(&root);
+  if (EfiError(status)) {
+    return status;
+  }
+  EFI_FILE_PROTOCOL *file = nullptr;
+  if (!EfiError(root->Open(root, &file, Path, EFI_FILE_MODE_READ | EFI_FILE_MODE_WRITE, 0))) {
+    file->Delete(file);
+  }
+  status = root->Open(root, &file, Path, EFI_FILE_MODE_READ | EFI_FILE_MODE_WRITE | EFI_FILE_MODE_CREATE, 0);
+  if (!EfiError(status)) {
+    UINTN written = Size;
+    status = file->Write(file, &written, Data);
+    if (!EfiError(status) && written != Size) {
+      status = EFI_VOLUME_FULL;
+    }
+    const EFI_STATUS flushed = file->Flush(file);
+    if (!EfiError(status)) {
+      status = flushed;
+    }
+    file->Close(file);
+  }
+  root->Close(root);
+  return status;
+}

@@ -35,7 +35,7 @@ struct FormRun {
 
 }  // namespace
 
-void BrowsePublishedForms(SetupCompanionProtocol *Companion) {
+void BrowsePublishedForms(SetupCompanionProtocol *Companion, const RunRequest &Request) {
   EFI_FORM_BROWSER2_PROTOCOL *browser = nullptr;
   const EFI_STATUS located =
       gBS->LocateProtocol((EFI_GUID *)&kEfiFormBrowser2ProtocolGuid, nullptr, (VOID **)&browser);
@@ -48,7 +48,8 @@ void BrowsePublishedForms(SetupCompanionProtocol *Companion) {
   for (UINTN index = 0; !EfiError(located) && index < kPackageListSeedCount && runCount < capacity; index++) {
     const PackageListSeed &seed = kPackageListSeeds[index];
     UEFI_HII_HANDLE handle = nullptr;
-    if (seed.FormPackage == nullptr || EfiError(Companion->FindPublishedList(seed.FormClass, &handle, nullptr))) {
+    if (seed.FormPackage == nullptr || !BrowsesClass(Request, seed.FormClass) ||
+        EfiError(Companion->FindPublishedList(seed.FormClass, &handle, nullptr))) {
       continue;
     }
     AnnounceForm(seed.FormClass);

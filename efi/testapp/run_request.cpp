@@ -73,6 +73,19 @@ bool ReadNumber(LineCursor Word, UINT16 *Value) {
   return true;
 }
 
+// The rest of a browse line: the classes to show, if any.
+bool ReadClasses(LineCursor Line, RunRequest *Request) {
+  const UINTN capacity = sizeof Request->BrowseClasses / sizeof Request->BrowseClasses[0];
+  for (LineCursor word = NextWord(Line); word.At != word.End; word = NextWord(Line)) {
+    if (Request->BrowseClassCount == capacity ||
+        !ReadNumber(word, &Request->BrowseClasses[Request->BrowseClassCount])) {
+      return false;
+    }
+    Request->BrowseClassCount++;
+  }
+  return true;
+}
+
 bool ReadLine(LineCursor Line, RunRequest *Request) {
   for (const CHAR8 *at = Line.At; at < Line.End; at++) {
     if (*at == '#') {
@@ -88,6 +101,9 @@ bool ReadLine(LineCursor Line, RunRequest *Request) {
     Request->Trigger = 1;
   } else if (WordIs(command, "browse")) {
     Request->Browse = 1;
+    return ReadClasses(Line, Request);
+  } else if (WordIs(command, "export")) {
+    Request->Export = 1;
   } else if (WordIs(command, "dispatched")) {
     Request->Dispatched = 1;
   } else if (WordIs(command, "callback")) {
@@ -125,4 +141,16 @@ EFI_STATUS ParseRunRequest(const CHAR8 *Text, UINTN Size, RunRequest *Request, U
     start = stop + 1;
   }
   return EFI_SUCCESS;
+}
+
+BOOLEAN BrowsesClass(const RunRequest &Request, UINT16 FormClass) {
+  if (Request.BrowseClassCount == 0) {
+    return 1;
+  }
+  for (UINTN index = 0; index < Request.BrowseClassCount; index++) {
+    if (Request.BrowseClasses[index] == FormClass) {
+      return 1;
+    }
+  }
+  return 0;
 }

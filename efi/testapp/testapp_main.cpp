@@ -1,12 +1,14 @@
 // The test application booted as \EFI\BOOT\BOOTX64.EFI: runs the companion board
 // driver and the setup driver on real firmware, drives what the run asks for
 // (the publishing trigger, form callbacks), and prints one JSON report of what the
-// firmware then holds between marker lines on the serial port; then, when asked,
-// shows the published form sets to whoever drives the console. Powers off at the end.
+// firmware then holds between marker lines on the serial port, the HII database
+// exported onto the boot disk when asked; then, when asked, shows the published
+// form sets to whoever drives the console. Powers off at the end.
 #include "activity_report.h"
 #include "boot_volume.h"
 #include "browser_run.h"
 #include "callback_runs.h"
+#include "hii_export.h"
 #include "image_start.h"
 #include "json_writer.h"
 #include "machine_report.h"
@@ -121,11 +123,14 @@ extern "C" EFI_STATUS EFIAPI TestAppMain(EFI_HANDLE ImageHandle, EFI_SYSTEM_TABL
   WriteStringReport(companion);
   WriteActivityReport(companion == nullptr ? nullptr : companion->FirstRecord());
   WriteVariableReport("variables");
+  if (request.Export) {
+    WriteHiiExport();
+  }
   JsonEndObject();
   SerialWriteText(kEndMarker);
   SerialFlush();
   if (request.Browse && companion != nullptr) {
-    BrowsePublishedForms(companion);
+    BrowsePublishedForms(companion, request);
   }
   gRT->ResetSystem(EfiResetShutdown, EFI_SUCCESS, 0, nullptr);
   return EFI_SUCCESS;

@@ -1,29 +1,26 @@
 // A UEFI HII form package read back into the form set it describes: the form
 // set's title and class GUIDs, its variable stores, and each form's items in
 // order. The simulator reads the same bytes the firmware's browser reads, so a
-// page rendered here shows what a board's setup menu would show.
+// page rendered here shows what a board's setup menu would show. Built on the
+// opcode decoder (ifr_opcodes.h); questions of kinds the setup menu never uses
+// (check boxes, numerics, strings, ...) are left to the dump.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
-#include <stdexcept>
+#include <optional>
 #include <string>
 #include <vector>
 
-#include "driver/uefi/uefi_base.h"
+#include "forms/host/ifr_opcodes.h"
 
 namespace forms {
-
-// A form package that breaks the IFR rules: what is wrong and at which byte.
-struct FormPackageError : std::runtime_error {
-  using std::runtime_error::runtime_error;
-};
 
 enum class FormItemKind { Subtitle, Text, Reference, Action, Setting };
 
 struct FormOption {
   uint16_t text = 0;  // string id
-  uint8_t value = 0;
+  uint64_t value = 0;
   bool isDefault = false;  // the standard default
 };
 
@@ -35,9 +32,12 @@ struct FormItem {
   uint16_t questionId = 0;  // Reference, Action, Setting
   uint8_t questionFlags = 0;
   uint16_t targetForm = 0;  // Reference
-  uint16_t varStoreId = 0;  // Setting: the store and the byte it edits
+  uint16_t varStoreId = 0;  // Setting: the store and the bytes it edits
   uint16_t offset = 0;
-  std::vector<FormOption> options;  // Setting
+  uint8_t width = 1;        // Setting: bytes of the value, from its flags
+  uint8_t flags = 0;        // Setting: the one-of's own flags (size, display)
+  std::vector<FormOption> options;       // Setting
+  std::optional<uint64_t> defaultValue;  // Setting: the standard default, by option flag or default opcode
 };
 
 struct Form {
@@ -67,32 +67,14 @@ struct FormSet {
   const FormVarStore *FindVarStore(uint16_t id) const;
 };
 
-// Reads one form package (header included). Throws FormPackageError for a package
-// whose header or opcodes are malformed: a length that is zero, too short for
-// its opcode or runs past the package, scopes that do not close, more than one
-// form set. Opcodes this reader does not know are skipped whole.
+// Reads one form package (header included). Throws FormPackageError for what
+// DecodeIfr refuses and for a package that is no single form set: none, a
+// second one, a form outside it, a statement outside a form, an option outside
+// a one-of or an ordered list.
 FormSet DecodeFormPackage(const uint8_t *bytes, size_t size);
 
 // The image of the store's variable that the form set's standard defaults give:
-// size bytes of zeros with each setting's default at its offset.
+// size bytes of zeros with each setting's default, little-endian, at its offset.
 std::vector<uint8_t> DefaultImage(const FormSet &formSet, uint16_t varStoreId, size_t size);
-
-// Constants of the IFR encoding the builder writes and this reader reads.
-namespace ifr {
-inline constexpr uint8_t kPackageForms = 0x02;
-inline constexpr uint8_t kForm = 0x01;
-inline constexpr uint8_t kSubtitle = 0x02;
-inline constexpr uint8_t kText = 0x03;
-inline constexpr uint8_t kOneOf = 0x05;
-inline constexpr uint8_t kOneOfOption = 0x09;
-inline constexpr uint8_t kAction = 0x0C;
-inline constexpr uint8_t kFormSet = 0x0E;
-inline constexpr uint8_t kRef = 0x0F;
-inline constexpr uint8_t kVarStoreEfi = 0x26;
-inline constexpr uint8_t kEnd = 0x29;
-inline constexpr uint8_t kDefaultStore = 0x5C;
-inline constexpr uint8_t kQuestionCallback = 0x04;
-inline constexpr uint8_t kOptionDefault = 0x10;
-}  // namespace ifr
 
 }  // namespace forms

@@ -1,8 +1,8 @@
 #include "sim/machine/guid_text.h"
 
-#include <cstdio>
 #include <cstring>
 
+#include "forms/host/uefi_text.h"
 #include "sim/machine/hex_text.h"
 
 namespace sim {
@@ -30,13 +30,7 @@ bool ParseHexDigits(const std::string &text, uint8_t out[16]) {
 
 }  // namespace
 
-std::string GuidToText(const EFI_GUID &guid) {
-  char text[37];
-  std::snprintf(text, sizeof text, "%08X-%04X-%04X-%02X%02X-%02X%02X%02X%02X%02X%02X", guid.Data1, guid.Data2,
-                guid.Data3, guid.Data4[0], guid.Data4[1], guid.Data4[2], guid.Data4[3], guid.Data4[4],
-                guid.Data4[5], guid.Data4[6], guid.Data4[7]);
-  return text;
-}
+std::string GuidToText(const EFI_GUID &guid) { return forms::GuidText(guid); }
 
 std::optional<EFI_GUID> GuidFromText(const std::string &text) {
   uint8_t bytes[16];

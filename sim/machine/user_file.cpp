@@ -213,8 +213,9 @@ std::string ReadUserFile(const std::string &path, size_t largest, const std::str
 void CheckWritable(const std::string &path, const std::string &option) {
   const Target target = Examine(path, option);
   // Only making a file there proves the write can happen: access() answers yes
-  // to root on a folder root cannot write (a read-only mount, /sys).
-  std::string probe = target.file + ".tmp-XXXXXX";
+  // to root on a folder root cannot write (a read-only mount, /sys). The name is
+  // as long as the write's temporary file, and not taken for one.
+  std::string probe = target.file + ".chk-XXXXXX";
   const int fd = ::mkstemp(probe.data());
   if (fd < 0) {
     throw std::runtime_error(option + " " + path + ": cannot create a file in the folder " + FolderOf(target.file) +

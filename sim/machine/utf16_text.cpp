@@ -1,5 +1,7 @@
 #include "sim/machine/utf16_text.h"
 
+#include "forms/host/uefi_text.h"
+
 namespace sim {
 
 namespace {
@@ -7,39 +9,9 @@ namespace {
 bool IsHighSurrogate(char32_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
 bool IsLowSurrogate(char32_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
 
-void AppendUtf8(std::string &out, char32_t c) {
-  if (c < 0x80) {
-    out += static_cast<char>(c);
-  } else if (c < 0x800) {
-    out += static_cast<char>(0xC0 | (c >> 6));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  } else if (c < 0x10000) {
-    out += static_cast<char>(0xE0 | (c >> 12));
-    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (c >> 18));
-    out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  }
-}
-
 }  // namespace
 
-std::optional<std::string> Utf16ToUtf8(const std::u16string &text) {
-  std::string out;
-  for (size_t i = 0; i < text.size(); ++i) {
-    char32_t c = text[i];
-    if (IsHighSurrogate(c) && i + 1 < text.size() && IsLowSurrogate(text[i + 1])) {
-      c = 0x10000 + ((c - 0xD800) << 10) + (text[++i] - 0xDC00);
-    } else if (IsHighSurrogate(c) || IsLowSurrogate(c)) {
-      return std::nullopt;
-    }
-    AppendUtf8(out, c);
-  }
-  return out;
-}
+std::optional<std::string> Utf16ToUtf8(const std::u16string &text) { return forms::Utf16ToUtf8(text); }
 
 std::optional<std::u16string> Utf8ToUtf16(const std::string &text) {
   std::u16string out;

@@ -23,12 +23,8 @@ std::vector<uint8_t> ReadHex(const JsonField &field) {
 }
 
 std::vector<uint8_t> ReadAscii(const JsonObject &object) {
-  const JsonField field = *object.Optional("ascii");
-  std::vector<uint8_t> bytes;
-  for (const char c : field.String()) {
-    if (static_cast<unsigned char>(c) > 0x7F) field.Expected("ASCII text (use utf16 or hex for other bytes)");
-    bytes.push_back(static_cast<uint8_t>(c));
-  }
+  const std::string text = object.Required("ascii").Ascii();
+  std::vector<uint8_t> bytes(text.begin(), text.end());
   bool terminated = false;
   object.Read("terminated", terminated);
   if (terminated) bytes.push_back(0);
@@ -36,7 +32,7 @@ std::vector<uint8_t> ReadAscii(const JsonObject &object) {
 }
 
 std::vector<uint8_t> ReadUtf16(const JsonObject &object) {
-  std::u16string text = object.Optional("utf16")->Text();
+  std::u16string text = object.Required("utf16").Text();
   bool terminated = false;
   object.Read("terminated", terminated);
   if (terminated) text += u'\0';
@@ -60,13 +56,12 @@ std::vector<uint8_t> ReadPiece(const JsonField &field, size_t maxSize) {
     const char *name;
     size_t width;
   } kIntegers[] = {{"u8", 1}, {"u16", 2}, {"u32", 4}, {"u64", 8}};
+  const JsonField::ChosenForm form = field.Form();
   for (const auto &integer : kIntegers) {
-    if (!field.value().is_object() || !field.value().contains(integer.name)) continue;
-    const JsonField number = *field.Fields({integer.name}).Optional(integer.name);
-    const uint64_t max = integer.width == 8 ? UINT64_MAX : (uint64_t{1} << (8 * integer.width)) - 1;
-    return LittleEndian(number.Unsigned(max), integer.width);
+    if (!form.Is(integer.name)) continue;
+    return LittleEndian(form.field.Fields().Required(integer.name).Unsigned(), integer.width);
   }
-  return ReadBytes(field, maxSize);
+  return ReadBytes(form.field, maxSize);
 }
 
 std::vector<uint8_t> ReadLayout(const JsonObject &object, size_t maxSize) {
@@ -79,7 +74,7 @@ std::vector<uint8_t> ReadLayout(const JsonObject &object, size_t maxSize) {
   size_t end = 0;
   if (const auto at = object.Optional("at")) {
     for (const JsonField &member : at->Members()) {
-      const size_t offset = member.KeyNumber(maxSize, "a byte offset");
+      const size_t offset = member.KeyNumber(maxSize, at->rule().keyWhat);
       std::vector<uint8_t> bytes = ReadPiece(member, maxSize);
       end = std::max(end, offset + bytes.size());
       pieces.push_back({offset, std::move(bytes), member});
@@ -87,7 +82,7 @@ std::vector<uint8_t> ReadLayout(const JsonObject &object, size_t maxSize) {
   }
   size_t size = end;
   if (const auto field = object.Optional("size")) {
-    size = field->Unsigned(maxSize);
+    size = field->Unsigned(std::min<uint64_t>(maxSize, field->rule().max));
     for (const Piece &piece : pieces) {
       if (piece.offset + piece.bytes.size() > size) piece.field.Fail("runs past the size " + std::to_string(size));
     }
@@ -109,17 +104,16 @@ std::vector<uint8_t> ReadLayout(const JsonObject &object, size_t maxSize) {
 }  // namespace
 
 std::vector<uint8_t> ReadBytes(const JsonField &field, size_t maxSize) {
+  const JsonField::ChosenForm form = field.Form();
   std::vector<uint8_t> bytes;
-  if (field.value().is_string()) {
-    bytes = ReadHex(field);
-  } else if (field.value().is_object() && field.value().contains("ascii")) {
-    bytes = ReadAscii(field.Fields({"ascii", "terminated"}));
-  } else if (field.value().is_object() && field.value().contains("utf16")) {
-    bytes = ReadUtf16(field.Fields({"utf16", "terminated"}));
-  } else if (field.value().is_object()) {
-    bytes = ReadLayout(field.Fields({"size", "fill", "at"}), maxSize);
+  if (form.Is("ascii")) {
+    bytes = ReadAscii(form.field.Fields());
+  } else if (form.Is("utf16")) {
+    bytes = ReadUtf16(form.field.Fields());
+  } else if (form.field.rule().type == FieldType::Hex) {
+    bytes = ReadHex(form.field);
   } else {
-    field.Expected("hex bytes or an object with ascii, utf16 or size/fill/at");
+    bytes = ReadLayout(form.field.Fields(), maxSize);
   }
   if (bytes.size() > maxSize) {
     field.Fail("holds " + std::to_string(bytes.size()) + " bytes, more than the " + std::to_string(maxSize) +

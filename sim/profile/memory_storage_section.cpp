@@ -37,27 +37,21 @@ constexpr size_t kLinkSpeedOffset = 555;
 constexpr size_t kSocketCountOffset = 563;
 constexpr size_t kSocketPresentOffset = 575;
 
+// A state's name or its number.
 uint8_t ReadDimmState(const JsonField &field) {
-  static const struct {
-    const char *name;
-    uint8_t state;
-  } kStates[] = {{"normal", 0}, {"mirrored", 1},  {"lock-step", 2},   {"spared", 4},
-                 {"error", 253}, {"disabled", 254}, {"not-present", 255}};
-  if (!field.value().is_string()) return static_cast<uint8_t>(field.Unsigned(UINT8_MAX));
-  for (const auto &state : kStates) {
-    if (field.String() == state.name) return state.state;
-  }
-  field.Expected("normal, mirrored, lock-step, spared, error, disabled, not-present or a number 0..255");
+  const JsonField state = field.Form().field;
+  return static_cast<uint8_t>(state.rule().type == FieldType::Choice ? state.Choice() : state.Unsigned());
 }
 
 std::vector<uint8_t> ReadMemoryInfo(const JsonField &field) {
-  if (field.value().is_object() && field.value().contains("raw")) {
-    const JsonField raw = field.Fields({"raw"}).Required("raw");
+  const JsonField::ChosenForm form = field.Form();
+  const JsonObject object = form.field.Fields();
+  if (form.key != nullptr) {
+    const JsonField raw = object.Required("raw");
     std::vector<uint8_t> bytes = ReadBytes(raw, kLargestRecord);
     if (bytes.empty()) raw.Fail("a variable holds at least one byte");
     return bytes;
   }
-  const JsonObject object = field.Fields({"dimm_speed", "ras_mode", "total_mb", "capabilities", "dimms"});
   std::vector<uint8_t> info(kMemoryInfoSize, 0);
   uint16_t speed = 0, rasMode = 0;
   uint32_t total = 0;
@@ -73,7 +67,7 @@ std::vector<uint8_t> ReadMemoryInfo(const JsonField &field) {
   std::set<uint64_t> slots;
   if (const auto dimms = object.Optional("dimms")) {
     for (const JsonField &element : dimms->Elements()) {
-      const JsonObject dimm = element.Fields({"slot", "state", "valid", "size_mb"});
+      const JsonObject dimm = element.Fields();
       const uint64_t slot = dimm.Required("slot").Unsigned(kDimmSlots - 1);
       if (!slots.insert(slot).second) element.Fail("a second DIMM in the same slot");
       const size_t at = kFirstDimmOffset + slot * kDimmRecordSize;
@@ -93,23 +87,21 @@ std::vector<uint8_t> ReadMemoryInfo(const JsonField &field) {
 HostDataSpec ReadHostData(const JsonField &field) {
   HostDataSpec hostData;
   hostData.install = Install::AtLoad;
-  if (field.value().is_object() && field.value().contains("block")) {
-    const JsonObject object = field.Fields({"install", "block"});
-    if (const auto install = object.Optional("install")) hostData.install = ReadInstall(*install);
+  const JsonField::ChosenForm form = field.Form();
+  const JsonObject object = form.field.Fields();
+  if (const auto install = object.Optional("install")) hostData.install = ReadInstall(*install);
+  if (form.key != nullptr) {
     hostData.block = ReadBytes(object.Required("block"), kLargestRecord);
     return hostData;
   }
-  const JsonObject object = field.Fields({"install", "link_mode", "link_speed", "sockets", "socket_count"});
-  if (const auto install = object.Optional("install")) hostData.install = ReadInstall(*install);
   hostData.block.assign(kHostBlockSize, 0);
   object.Read("link_mode", hostData.block[kLinkModeOffset]);
   object.Read("link_speed", hostData.block[kLinkSpeedOffset]);
   size_t count = 0;
   if (const auto sockets = object.Optional("sockets")) {
-    const std::vector<JsonField> present = sockets->Elements();
-    if (present.size() > UINT8_MAX) sockets->Fail("at most 255 sockets");
-    for (const JsonField &socket : present) {
-      hostData.block[kSocketPresentOffset + count++] = static_cast<uint8_t>(socket.Unsigned(UINT8_MAX));
+    // The table allows at most 255, as many as the count byte can say.
+    for (const JsonField &socket : sockets->Elements()) {
+      hostData.block[kSocketPresentOffset + count++] = static_cast<uint8_t>(socket.Unsigned());
     }
   }
   hostData.block[kSocketCountOffset] = static_cast<uint8_t>(count);
@@ -118,7 +110,7 @@ HostDataSpec ReadHostData(const JsonField &field) {
 }
 
 void ReadMemorySection(const JsonField &field, BoardProfile &profile) {
-  const JsonObject object = field.Fields({"info", "host_data"});
+  const JsonObject object = field.Fields();
   if (const auto info = object.Optional("info")) {
     const bool seeded = std::any_of(profile.variables.begin(), profile.variables.end(), [](const VariableSpec &v) {
       return v.name == kMemoryInfoName && GuidEqual(v.guid, guids::kMemoryInfoVariable);

@@ -6,6 +6,7 @@
 #include "forms/firmware/package_list_seeds.h"
 #include "forms/host/form_package.h"
 #include "sim/profile/builtin_files.h"
+#include "sim/profile/profile_fields.h"
 #include "sim/profile/profile_loader.h"
 
 namespace sim {
@@ -13,24 +14,13 @@ namespace {
 
 constexpr size_t kLargestDefaultImage = 0xFFFF;
 
-uint16_t ReadStringId(const JsonField &member) {
-  const auto id = static_cast<uint16_t>(member.KeyNumber(UINT16_MAX, "a string id"));
-  if (id == 0) member.Fail("string id 0 is not a string");
-  return id;
-}
-
-// Each member is {"label": ..., "text": ...}; with complete set, both are required.
+// Each member is {"label": ..., "text": ...} (both required in the package lists' own file).
 // Strings is a StringTable::Map or a StringTable: both give a string to fill by id.
 template <typename Strings>
-void ReadStrings(const JsonField &field, bool complete, Strings &strings) {
+void ReadStrings(const JsonField &field, Strings &strings) {
   for (const JsonField &member : field.Members()) {
-    const uint16_t id = ReadStringId(member);
-    const JsonObject object = member.Fields({"label", "text"});
-    if (complete) {
-      object.Required("label");
-      object.Required("text");
-    }
-    StringSpec &string = strings[id];
+    const JsonObject object = member.Fields();
+    StringSpec &string = strings[static_cast<uint16_t>(member.KeyNumber())];
     object.Read("label", string.label);
     object.Read("text", string.text);
   }
@@ -38,8 +28,8 @@ void ReadStrings(const JsonField &field, bool complete, Strings &strings) {
 
 void ReadDefaults(const JsonField &field, std::vector<uint8_t> &image) {
   for (const JsonField &member : field.Members()) {
-    const size_t offset = member.KeyNumber(image.size() - 1, "an offset in the default image");
-    image[offset] = static_cast<uint8_t>(member.Unsigned(UINT8_MAX));
+    const size_t offset = member.KeyNumber(image.size() - 1, field.rule().keyWhat);
+    image[offset] = static_cast<uint8_t>(member.Unsigned());
   }
 }
 
@@ -62,11 +52,9 @@ void AddForms(PackageListSpec &list) {
 
 }  // namespace
 
-void ApplyListSettings(const JsonField &field, std::vector<const char *> extra, PackageListSpec &list) {
-  extra.insert(extra.end(), {"languages", "defaults", "default_image", "default_image_size", "strings"});
-  const JsonObject object = field.Fields(extra);
+void ApplyListSettings(const JsonObject &object, PackageListSpec &list) {
   if (const auto languages = object.Optional("languages")) {
-    const JsonObject texts = languages->Fields({"primary", "secondary"});
+    const JsonObject texts = languages->Fields();
     texts.Read("primary", list.primaryLanguages);
     texts.Read("secondary", list.secondaryLanguages);
   }
@@ -78,28 +66,28 @@ void ApplyListSettings(const JsonField &field, std::vector<const char *> extra, 
   bool present = list.defaults.has_value();
   object.Read("default_image", present);
   list.defaults = present ? std::optional<std::vector<uint8_t>>(std::move(image)) : std::nullopt;
-  if (const auto strings = object.Optional("strings")) ReadStrings(*strings, false, list.strings);
+  if (const auto strings = object.Optional("strings")) ReadStrings(*strings, list.strings);
 }
 
 std::vector<PackageListSpec> LoadPackageLists(const std::string &text, const std::string &sourceName) {
   const nlohmann::json document = ParseProfileJson(text, sourceName);
-  const JsonField root(document, sourceName, "");
-  const JsonObject object = root.Fields({"strings", "lists"});
+  const JsonField root(document, sourceName, "", PackageListsFileRule());
+  const JsonObject object = root.Fields();
   auto shared = std::make_shared<StringTable::Map>();
-  if (const auto strings = object.Optional("strings")) ReadStrings(*strings, true, *shared);
+  if (const auto strings = object.Optional("strings")) ReadStrings(*strings, *shared);
   std::vector<PackageListSpec> result;
   for (const JsonField &element : object.Required("lists").Elements()) {
     PackageListSpec list;
     list.primaryLanguages = u"eng";
     list.strings = StringTable(shared);
-    const JsonObject fields(element);
+    const JsonObject fields = element.Fields();
     const JsonField formClass = fields.Required("class");
-    list.formClass = static_cast<uint16_t>(formClass.Unsigned(UINT16_MAX, 1));
+    list.formClass = static_cast<uint16_t>(formClass.Unsigned());
     const bool repeated = std::any_of(result.begin(), result.end(),
                                       [&](const PackageListSpec &other) { return other.formClass == list.formClass; });
     if (repeated) formClass.Fail("class " + std::to_string(list.formClass) + " is given twice");
     AddForms(list);
-    ApplyListSettings(element, {"class", "title"}, list);
+    ApplyListSettings(fields, list);
     fields.Read("title", list.title);
     result.push_back(std::move(list));
   }

@@ -14,9 +14,9 @@ namespace sim {
 inline constexpr size_t kSetupImageSize = 687;
 
 // Applies an object's "languages", "defaults", "default_image",
-// "default_image_size" and "strings" to list; object may also hold the fields
-// named in extra, which the caller reads.
-void ApplyListSettings(const JsonField &field, std::vector<const char *> extra, PackageListSpec &list);
+// "default_image_size" and "strings" to list; the object's other fields are
+// the caller's to read.
+void ApplyListSettings(const JsonObject &object, PackageListSpec &list);
 
 // The lists of boards/package-lists.json as built into the simulator.
 const std::vector<PackageListSpec> &BuiltinPackageLists();

@@ -1,6 +1,7 @@
 #include "sim/profile/peripherals_section.h"
 
 #include <set>
+#include <stdexcept>
 #include <tuple>
 
 #include "sim/machine/hex_text.h"
@@ -11,12 +12,7 @@ namespace sim {
 namespace {
 
 constexpr size_t kMeResultSize = 16;
-constexpr size_t kMostMassStorageDevices = 126;  // seven cursor bits, and 0xFF means "no device"
-constexpr size_t kLongestUsbName = 255;
-constexpr size_t kLongestFruText = 4096;
 constexpr size_t kLargestMassDevNum = 64;
-constexpr uint64_t kLargestFruRecord = 4096;
-constexpr uint64_t kHighestIoBase = 0xFFF8;  // an 8-byte window: address at +0, data at +4
 
 // A section that is given installs its protocol at load unless it says otherwise.
 Install ReadSectionInstall(const JsonObject &object) {
@@ -24,26 +20,16 @@ Install ReadSectionInstall(const JsonObject &object) {
   return install ? ReadInstall(*install) : Install::AtLoad;
 }
 
-std::string ReadAscii(const JsonField &field, size_t longest) {
-  const std::string text = field.String();
-  for (const char c : text) {
-    if (c == 0 || static_cast<unsigned char>(c) > 0x7F) field.Expected("ASCII text without zero characters");
-  }
-  if (text.size() > longest) field.Fail("longer than " + std::to_string(longest) + " characters");
-  return text;
-}
-
 SuperIoSpec ReadSuperIo(const JsonField &field) {
-  const JsonObject object = field.Fields({"install", "devices"});
+  const JsonObject object = field.Fields();
   SuperIoSpec superIo;
   superIo.install = ReadSectionInstall(object);
   const auto devices = object.Optional("devices");
   if (!devices) return superIo;
   for (const JsonField &element : devices->Elements()) {
-    const JsonObject device =
-        element.Fields({"kind", "instance", "io_base", "irq", "dma", "present", "enabled", "active"});
+    const JsonObject device = element.Fields();
     SioDeviceSpec read;
-    read.kind = static_cast<uint32_t>(device.Required("kind").Unsigned(UINT32_MAX));
+    read.kind = static_cast<uint32_t>(device.Required("kind").Unsigned());
     device.Read("instance", read.instance);
     device.Read("io_base", read.ioBase);
     device.Read("irq", read.irq);
@@ -57,20 +43,17 @@ SuperIoSpec ReadSuperIo(const JsonField &field) {
 }
 
 UsbSpec ReadUsb(const JsonField &field) {
-  const JsonObject object = field.Fields({"install", "counts", "mass_storage", "mass_dev_num"});
+  const JsonObject object = field.Fields();
   UsbSpec usb;
   usb.install = ReadSectionInstall(object);
   if (const auto counts = object.Optional("counts")) {
     static const char *const kKinds[] = {"keyboards", "mice", "pointing_devices", "drives", "hubs", "smart_card_readers"};
-    const JsonObject kinds = counts->Fields({std::begin(kKinds), std::end(kKinds)});
+    const JsonObject kinds = counts->Fields();
     for (size_t i = 0; i < usb.counts.size(); ++i) kinds.Read(kKinds[i], usb.counts[i]);
   }
   if (const auto names = object.Optional("mass_storage")) {
-    const std::vector<JsonField> elements = names->Elements();
-    if (elements.size() > kMostMassStorageDevices) {
-      names->Fail("more than " + std::to_string(kMostMassStorageDevices) + " devices");
-    }
-    for (const JsonField &name : elements) usb.massStorageNames.push_back(ReadAscii(name, kLongestUsbName));
+    // At most 126: seven cursor bits, and 0xFF means "no device".
+    for (const JsonField &name : names->Elements()) usb.massStorageNames.push_back(name.Ascii());
   }
   if (const auto devNum = object.Optional("mass_dev_num")) {
     usb.massDevNum = ReadBytes(*devNum, kLargestMassDevNum);
@@ -80,23 +63,23 @@ UsbSpec ReadUsb(const JsonField &field) {
 }
 
 ManagementEngineSpec ReadManagementEngine(const JsonField &field) {
-  const JsonObject object = field.Fields({"install", "responses", "disable_outcome"});
+  const JsonObject object = field.Fields();
   ManagementEngineSpec me;
   me.install = ReadSectionInstall(object);
   if (const auto responses = object.Optional("responses")) {
     for (const JsonField &response : responses->Members()) {
-      const auto code = static_cast<uint32_t>(response.KeyNumber(UINT32_MAX, "a request code"));
+      const auto code = static_cast<uint32_t>(response.KeyNumber());
       me.responses[code] = ReadBytes(response, kMeResultSize);
     }
   }
   if (const auto outcome = object.Optional("disable_outcome")) {
-    me.disableOutcome = static_cast<uint8_t>(outcome->Unsigned(UINT8_MAX));
+    me.disableOutcome = static_cast<uint8_t>(outcome->Unsigned());
   }
   return me;
 }
 
 MessageBoxSpec ReadMessageBox(const JsonField &field) {
-  return {ReadSectionInstall(field.Fields({"install"}))};
+  return {ReadSectionInstall(field.Fields())};
 }
 
 // "00-1E-67-2A-51-3C" or "00:1E:67:2A:51:3C".
@@ -119,11 +102,11 @@ using PciLocation = std::tuple<uint8_t, uint8_t, uint8_t>;
 
 template <typename Function>
 PciLocation ReadLocation(const JsonObject &object, Function &function) {
-  function.bus = static_cast<uint8_t>(object.Required("bus").Unsigned(UINT8_MAX));
-  function.device = static_cast<uint8_t>(object.Required("device").Unsigned(31));
-  function.function = static_cast<uint8_t>(object.Required("function").Unsigned(7));
+  function.bus = static_cast<uint8_t>(object.Required("bus").Unsigned());
+  function.device = static_cast<uint8_t>(object.Required("device").Unsigned());
+  function.function = static_cast<uint8_t>(object.Required("function").Unsigned());
   object.Read("vendor_id", function.vendorId);
-  function.deviceId = static_cast<uint16_t>(object.Required("device_id").Unsigned(UINT16_MAX));
+  function.deviceId = static_cast<uint16_t>(object.Required("device_id").Unsigned());
   return {function.bus, function.device, function.function};
 }
 
@@ -135,12 +118,12 @@ std::vector<NetworkControllerSpec> ReadNetwork(const JsonField &field, const Har
   };
   std::vector<NetworkControllerSpec> controllers;
   for (const JsonField &element : field.Elements()) {
-    const JsonObject object =
-        element.Fields({"bus", "device", "function", "vendor_id", "device_id", "io_base", "mac", "bridge"});
+    const JsonObject object = element.Fields();
     NetworkControllerSpec controller;
     claim(element, ReadLocation(object, controller));
     if (const auto ioBase = object.Optional("io_base")) {
-      controller.ioBase = static_cast<uint16_t>(ioBase->Unsigned(kHighestIoBase));
+      // At most 0xFFF8: an 8-byte window, address at +0, data at +4.
+      controller.ioBase = static_cast<uint16_t>(ioBase->Unsigned());
       if (controller.ioBase % 8 != 0) ioBase->Expected("an I/O base aligned to 8 bytes");
       for (const NetworkControllerSpec &other : controllers) {
         if (controller.ioBase != 0 && other.ioBase == controller.ioBase) ioBase->Fail("another controller's window");
@@ -149,7 +132,7 @@ std::vector<NetworkControllerSpec> ReadNetwork(const JsonField &field, const Har
     controller.mac = ReadMac(object.Required("mac"));
     if (const auto bridge = object.Optional("bridge")) {
       PciBridgeSpec bridgeFunction;
-      const JsonObject bridgeObject = bridge->Fields({"bus", "device", "function", "vendor_id", "device_id"});
+      const JsonObject bridgeObject = bridge->Fields();
       claim(*bridge, ReadLocation(bridgeObject, bridgeFunction));
       if (bridgeFunction.bus >= controller.bus) bridge->Fail("the controller's bus must lie behind the bridge's own");
       controller.bridge = bridgeFunction;
@@ -160,23 +143,22 @@ std::vector<NetworkControllerSpec> ReadNetwork(const JsonField &field, const Har
 }
 
 FruSpec ReadFru(const JsonField &field) {
-  const JsonObject object = field.Fields({"texts", "valid", "size"});
+  const JsonObject object = field.Fields();
   FruSpec fru;
-  const JsonField texts = object.Required("texts");
-  const std::vector<JsonField> elements = texts.Elements();
-  if (elements.size() != fru.texts.size()) texts.Fail("expected six texts (null for a null pointer)");
+  const std::vector<JsonField> elements = object.Required("texts").Elements();
+  if (elements.size() != fru.texts.size()) throw std::logic_error("fru.texts: the table and the record disagree");
   for (size_t i = 0; i < elements.size(); ++i) {
-    if (!elements[i].value().is_null()) fru.texts[i] = ReadAscii(elements[i], kLongestFruText);
+    if (!elements[i].value().is_null()) fru.texts[i] = elements[i].Ascii();
   }
   object.Read("valid", fru.valid);
-  if (const auto size = object.Optional("size")) fru.size = static_cast<uint32_t>(size->Unsigned(kLargestFruRecord, 1));
+  object.Read("size", fru.size);
   return fru;
 }
 
 }  // namespace
 
 PeripheralsSpec ReadPeripherals(const JsonField &field, const HardwareSpec &hardware) {
-  const JsonObject object = field.Fields({"super_io", "usb", "management_engine", "message_box", "network", "fru"});
+  const JsonObject object = field.Fields();
   PeripheralsSpec peripherals;
   if (const auto superIo = object.Optional("super_io")) peripherals.superIo = ReadSuperIo(*superIo);
   if (const auto usb = object.Optional("usb")) peripherals.usb = ReadUsb(*usb);

@@ -1,6 +1,10 @@
 #include "sim/profile/processor_section.h"
 
+#include <algorithm>
+#include <cstdio>
+#include <iterator>
 #include <limits>
+#include <stdexcept>
 
 #include "sim/profile/install_field.h"
 
@@ -8,44 +12,29 @@ namespace sim {
 namespace {
 
 constexpr uint64_t kMostLogicalProcessors = 4096;
-constexpr size_t kMostPackages = 64;
-constexpr size_t kMostCacheDescriptors = 64;
-constexpr uint64_t kLongestDescriptor = 4096;
-constexpr size_t kLongestBrand = 255;
-constexpr size_t kMostReadings = 256;
-constexpr uint64_t kLastBank = 7;  // three bank bits
 constexpr uint8_t kBankSelectRegister = 0x4E;
 
+// A number whose rule fits Number.
 template <typename Number>
-Number ReadNumber(const JsonField &field, uint64_t min = 0) {
-  return static_cast<Number>(field.Unsigned(std::numeric_limits<Number>::max(), min));
-}
-
-std::string ReadBrand(const JsonField &field) {
-  const std::string brand = field.String();
-  for (const char c : brand) {
-    const auto byte = static_cast<unsigned char>(c);
-    if (byte == 0 || byte > 0x7F) field.Expected("ASCII text without zero characters");
-  }
-  if (brand.size() > kLongestBrand) field.Fail("longer than " + std::to_string(kLongestBrand) + " characters");
-  return brand;
+Number ReadNumber(const JsonField &field) {
+  return static_cast<Number>(field.Unsigned(std::min<uint64_t>(field.rule().max, std::numeric_limits<Number>::max()),
+                                            field.rule().min));
 }
 
 std::vector<CpuInfoRecordSpec> ReadCpuInfoRecords(const JsonField &field) {
   std::vector<CpuInfoRecordSpec> records;
   uint64_t logicalProcessors = 0;
   for (const JsonField &element : field.Elements()) {
-    const JsonObject object = element.Fields({"count", "signature", "feature_word", "brand", "capability_flag",
-                                              "core_count", "threads_flag", "microcode"});
+    const JsonObject object = element.Fields();
     CpuInfoRecordSpec record;
-    if (const auto count = object.Optional("count")) record.count = ReadNumber<uint32_t>(*count, 1);
+    object.Read("count", record.count);
     logicalProcessors += record.count;
     if (logicalProcessors > kMostLogicalProcessors) {
       element.Fail("more than " + std::to_string(kMostLogicalProcessors) + " logical processors in all");
     }
     object.Read("signature", record.signature);
     object.Read("feature_word", record.featureWord);
-    if (const auto brand = object.Optional("brand")) record.brand = ReadBrand(*brand);
+    if (const auto brand = object.Optional("brand")) record.brand = brand->Ascii();
     object.Read("capability_flag", record.capabilityFlag);
     object.Read("core_count", record.coreCount);
     object.Read("threads_flag", record.threadsFlag);
@@ -57,20 +46,14 @@ std::vector<CpuInfoRecordSpec> ReadCpuInfoRecords(const JsonField &field) {
 
 std::vector<CacheDescriptorSpec> ReadCaches(const JsonField &field) {
   std::vector<CacheDescriptorSpec> caches;
-  const std::vector<JsonField> elements = field.Elements();
-  if (elements.size() > kMostCacheDescriptors) {
-    field.Fail("more than " + std::to_string(kMostCacheDescriptors) + " descriptors");
-  }
-  for (const JsonField &element : elements) {
-    const JsonObject object = element.Fields({"level", "type", "size_kb", "sharing", "length"});
+  for (const JsonField &element : field.Elements()) {
+    const JsonObject object = element.Fields();
     CacheDescriptorSpec cache;
     cache.level = ReadNumber<uint32_t>(object.Required("level"));
     object.Read("type", cache.type);
     cache.sizeKb = ReadNumber<uint32_t>(object.Required("size_kb"));
     object.Read("sharing", cache.sharing);
-    if (const auto length = object.Optional("length")) {
-      cache.length = static_cast<uint32_t>(length->Unsigned(kLongestDescriptor));
-    }
+    object.Read("length", cache.length);
     caches.push_back(cache);
   }
   return caches;
@@ -78,18 +61,16 @@ std::vector<CacheDescriptorSpec> ReadCaches(const JsonField &field) {
 
 std::array<uint32_t, 4> ReadCoreCounts(const JsonField &field) {
   const std::vector<JsonField> elements = field.Elements();
-  if (elements.size() != 4) field.Expected("four counts");
   std::array<uint32_t, 4> counts{};
+  if (elements.size() != counts.size()) throw std::logic_error("core_counts: the table and the record disagree");
   for (size_t i = 0; i < counts.size(); ++i) counts[i] = ReadNumber<uint32_t>(elements[i]);
   return counts;
 }
 
 std::vector<CpuPackageSpec> ReadPackages(const JsonField &field) {
   std::vector<CpuPackageSpec> packages;
-  const std::vector<JsonField> elements = field.Elements();
-  if (elements.size() > kMostPackages) field.Fail("more than " + std::to_string(kMostPackages) + " packages");
-  for (const JsonField &element : elements) {
-    const JsonObject object = element.Fields({"processor_id", "core_counts", "caches"});
+  for (const JsonField &element : field.Elements()) {
+    const JsonObject object = element.Fields();
     CpuPackageSpec package;
     if (const auto id = object.Optional("processor_id")) package.processorId = ReadNumber<uint32_t>(*id);
     if (const auto counts = object.Optional("core_counts")) package.coreCounts = ReadCoreCounts(*counts);
@@ -99,26 +80,25 @@ std::vector<CpuPackageSpec> ReadPackages(const JsonField &field) {
   return packages;
 }
 
+// One byte, or the bytes read in turn.
 std::vector<uint8_t> ReadReadings(const JsonField &field) {
-  if (!field.value().is_array()) return {ReadNumber<uint8_t>(field)};
-  std::vector<uint8_t> readings;
-  for (const JsonField &element : field.Elements()) readings.push_back(ReadNumber<uint8_t>(element));
-  if (readings.empty() || readings.size() > kMostReadings) {
-    field.Expected("1 to " + std::to_string(kMostReadings) + " readings");
-  }
-  return readings;
+  const JsonField readings = field.Form().field;
+  if (readings.rule().type == FieldType::Integer) return {ReadNumber<uint8_t>(readings)};
+  std::vector<uint8_t> bytes;
+  for (const JsonField &element : readings.Elements()) bytes.push_back(ReadNumber<uint8_t>(element));
+  return bytes;
 }
 
 HardwareMonitorSpec ReadHardwareMonitor(const JsonField &field) {
-  const JsonObject object = field.Fields({"bank_select", "banks"});
+  const JsonObject object = field.Fields();
   HardwareMonitorSpec monitor;
   object.Read("bank_select", monitor.bankSelect);
   const auto banks = object.Optional("banks");
   if (!banks) return monitor;
   for (const JsonField &bank : banks->Members()) {
-    const auto number = static_cast<uint8_t>(bank.KeyNumber(kLastBank, "a bank number"));
+    const auto number = static_cast<uint8_t>(bank.KeyNumber());
     for (const JsonField &reg : bank.Members()) {
-      const auto index = static_cast<uint8_t>(reg.KeyNumber(UINT8_MAX, "a register index"));
+      const auto index = static_cast<uint8_t>(reg.KeyNumber());
       if (index == kBankSelectRegister) reg.Fail("0x4E is the bank-select register: give it as bank_select");
       monitor.registers[{number, index}] = ReadReadings(reg);
     }
@@ -128,18 +108,44 @@ HardwareMonitorSpec ReadHardwareMonitor(const JsonField &field) {
 
 }  // namespace
 
+std::string RatedSpeedWarning(const BoardProfile &profile) {
+  // The processor summary reads CPUID leaf 1 and MSR 0xCE: models 0x206A0, 0x206D0 and 0x306A0
+  // (stepping aside) run a 100 MHz bus clock and take the ratio from bits 15:8, the others 133 MHz
+  // and bits 7:0.
+  constexpr uint32_t kHundredMegahertzModels[] = {0x206A0, 0x206D0, 0x306A0};
+  constexpr uint32_t kPlatformInfoMsr = 0xCE;
+  if (profile.processor.cpuInfoRecords.empty()) return "";
+  uint32_t signature = 0;
+  for (const CpuidSpec &leaf : profile.hardware.cpuid) {
+    if (leaf.leaf == 1 && leaf.subleaf == 0) signature = leaf.eax;
+  }
+  const auto msr = profile.hardware.msrs.find(kPlatformInfoMsr);
+  const uint64_t platformInfo = msr == profile.hardware.msrs.end() ? 0 : msr->second;
+  const bool hundred = std::find(std::begin(kHundredMegahertzModels), std::end(kHundredMegahertzModels),
+                                 signature & ~0xFu) != std::end(kHundredMegahertzModels);
+  const uint64_t ratio = hundred ? (platformInfo >> 8) & 0xFF : platformInfo & 0xFF;
+  if (ratio != 0) return "";
+  char text[320];
+  std::snprintf(text, sizeof text,
+                "the processor summary will show a rated speed of 0 MHz: CPUID leaf 1 signature 0x%X runs a %s MHz "
+                "bus clock, whose ratio is bits %s of MSR 0xCE (hardware.msrs, 0x%llX here); see docs/board-profile.md",
+                signature, hundred ? "100" : "133", hundred ? "15:8" : "7:0",
+                static_cast<unsigned long long>(platformInfo));
+  return text;
+}
+
 ProcessorBoardSpec ReadProcessorSections(const JsonObject &profile) {
   ProcessorBoardSpec board;
   if (const auto processor = profile.Optional("processor")) {
-    const JsonObject sections = processor->Fields({"cpu_info", "cpu_package"});
+    const JsonObject sections = processor->Fields();
     if (const auto cpuInfo = sections.Optional("cpu_info")) {
-      const JsonObject object = cpuInfo->Fields({"install", "records"});
+      const JsonObject object = cpuInfo->Fields();
       board.cpuInfoInstall = Install::AtLoad;
       if (const auto install = object.Optional("install")) board.cpuInfoInstall = ReadInstall(*install);
       if (const auto records = object.Optional("records")) board.cpuInfoRecords = ReadCpuInfoRecords(*records);
     }
     if (const auto cpuPackage = sections.Optional("cpu_package")) {
-      const JsonObject object = cpuPackage->Fields({"install", "packages"});
+      const JsonObject object = cpuPackage->Fields();
       board.cpuPackageInstall = Install::AtLoad;
       if (const auto install = object.Optional("install")) board.cpuPackageInstall = ReadInstall(*install);
       if (const auto packages = object.Optional("packages")) board.packages = ReadPackages(*packages);

@@ -1,7 +1,5 @@
 #include "sim/profile/profile_loader.h"
 
-#include <sys/stat.h>
-
 #include <limits>
 #include <optional>
 #include <set>
@@ -9,7 +7,6 @@
 #include <utility>
 
 #include "sim/machine/guid_text.h"
-#include "sim/machine/user_file.h"
 #include "sim/profile/builtin_files.h"
 #include "sim/profile/byte_layout.h"
 #include "sim/profile/install_field.h"
@@ -18,6 +15,8 @@
 #include "sim/profile/package_lists.h"
 #include "sim/profile/peripherals_section.h"
 #include "sim/profile/processor_section.h"
+#include "sim/profile/profile_extends.h"
+#include "sim/profile/profile_fields.h"
 
 namespace sim {
 namespace {
@@ -28,7 +27,6 @@ constexpr size_t kLargestVariable = 0x10000;
 constexpr size_t kLargestHob = 0xFFF8;  // the 16-bit HobLength, kept a multiple of 8
 constexpr size_t kPciConfigSize = 4096;
 constexpr size_t kLargestMemoryRegion = 0x100000;
-constexpr int kDeepestExtends = 8;
 constexpr uint16_t kGuidExtensionHob = 4;
 
 std::string BuiltinBoardList() {
@@ -37,72 +35,18 @@ std::string BuiltinBoardList() {
   return names;
 }
 
-// A profile file is read whole; no board needs anything near this size.
-constexpr size_t kLargestProfileFile = 16u << 20;
-// What the run reads a profile and the files it extends as: no output replaces them.
-constexpr char kBoardReader[] = "--board";
-
-// Where a document came from: the name messages use, and for a file the folder
-// its "extends" paths are relative to (none for a built-in board).
-struct ProfileOrigin {
-  std::string source;
-  std::optional<std::string> folder;
-};
-
-// The folder part of a path, ending in '/' ("" for a file in the current folder),
-// so that joining it with a relative name gives that name's path.
-std::string FolderOf(const std::string &path) {
-  const size_t slash = path.rfind('/');
-  return slash == std::string::npos ? "" : path.substr(0, slash + 1);
-}
-
-// The document "extends" names: a built-in board, or (from a file) another
-// profile file, relative to the extending file's folder.
-std::pair<json, ProfileOrigin> ReadExtended(const JsonField &field, const ProfileOrigin &origin) {
-  const std::string name = field.String();
-  const std::optional<std::string_view> builtin = BuiltinFileText(name);
-  if (builtin && name != kPackageListsFile && !LooksLikeProfilePath(name)) {
-    const ProfileOrigin base{name + ".json", std::nullopt};
-    return {ParseProfileJson(std::string(*builtin), base.source), base};
-  }
-  const std::string path = !origin.folder || name.empty() || name[0] == '/' ? name : *origin.folder + name;
-  struct stat status {};
-  if (!origin.folder || (!LooksLikeProfilePath(name) && ::stat(path.c_str(), &status) != 0)) {
-    field.Expected("the name of a built-in board (" + BuiltinBoardList() + ")" +
-                   (origin.folder ? " or of a profile file" : ""));
-  }
-  const ProfileOrigin base{path, FolderOf(path)};
-  const std::string text = ReadUserFile(path, kLargestProfileFile, origin.source + ": extends: " + path + ": ", kBoardReader);
-  return {ParseProfileJson(text, base.source), base};
-}
-
-// A document with "extends" is the named board with the document's fields
-// merged over it (RFC 7396: objects merge, other values replace, null removes).
-json ResolveExtends(json document, const ProfileOrigin &origin, int depth) {
-  if (!document.is_object() || !document.contains("extends")) return document;
-  const JsonField field(document["extends"], origin.source, "extends");
-  if (depth >= kDeepestExtends) field.Fail("boards extend each other too deeply");
-  auto [base, baseOrigin] = ReadExtended(field, origin);
-  json merged = ResolveExtends(std::move(base), baseOrigin, depth + 1);
-  merged.erase("name");
-  document.erase("extends");
-  merged.merge_patch(document);
-  return merged;
-}
-
-// A map whose names and values are numbers, each range-checked against its type.
+// A map whose names and values are numbers, each range-checked by its rule.
 template <typename Key, typename Value>
-void ReadNumberMap(const std::optional<JsonField> &field, const std::string &keyWhat, std::map<Key, Value> &out) {
+void ReadNumberMap(const std::optional<JsonField> &field, std::map<Key, Value> &out) {
   if (!field) return;
   for (const JsonField &member : field->Members()) {
-    out[static_cast<Key>(member.KeyNumber(std::numeric_limits<Key>::max(), keyWhat))] =
+    out[static_cast<Key>(member.KeyNumber(std::numeric_limits<Key>::max(), field->rule().keyWhat))] =
         static_cast<Value>(member.Unsigned(std::numeric_limits<Value>::max()));
   }
 }
 
 FirmwareSpec ReadFirmware(const JsonField &field) {
-  const JsonObject object = field.Fields(
-      {"vendor", "firmware_revision", "system_table_revision", "dxe_services_revision", "dxe_services_present"});
+  const JsonObject object = field.Fields();
   FirmwareSpec firmware;
   if (const auto vendor = object.Optional("vendor"); vendor && vendor->value().is_null()) {
     firmware.vendor = std::nullopt;
@@ -117,8 +61,7 @@ FirmwareSpec ReadFirmware(const JsonField &field) {
 }
 
 BoardProtocolsSpec ReadProtocols(const JsonField &field) {
-  const JsonObject object = field.Fields({"framework_hii", "string_service", "board_query", "board_register",
-                                          "board_condition", "board_registers"});
+  const JsonObject object = field.Fields();
   BoardProtocolsSpec protocols;
   const struct {
     const char *name;
@@ -131,7 +74,7 @@ BoardProtocolsSpec ReadProtocols(const JsonField &field) {
     if (const auto member = object.Optional(timing.name)) timing.install = ReadInstall(*member);
   }
   object.Read("board_condition", protocols.boardCondition);
-  ReadNumberMap(object.Optional("board_registers"), "a register number", protocols.boardRegisters);
+  ReadNumberMap(object.Optional("board_registers"), protocols.boardRegisters);
   return protocols;
 }
 
@@ -139,19 +82,13 @@ std::vector<VariableSpec> ReadVariables(const JsonField &field) {
   std::vector<VariableSpec> variables;
   std::set<std::pair<std::string, std::u16string>> seen;  // a search per variable would take the square
   for (const JsonField &element : field.Elements()) {
-    const JsonObject object = element.Fields({"name", "guid", "attributes", "data"});
+    const JsonObject object = element.Fields();
     VariableSpec variable;
     variable.name = object.Required("name").Text();
-    if (variable.name.empty() || variable.name.find(u'\0') != std::u16string::npos) {
-      object.Optional("name")->Expected("a name without zero characters");
-    }
+    if (variable.name.empty()) object.Optional("name")->Expected("a name that is not empty");
     variable.guid = object.Required("guid").Guid();
-    // Only these survive the power cycle that starts every boot and the NVRAM file between boots.
-    const JsonField attributes = object.Required("attributes");
-    variable.attributes = static_cast<uint32_t>(attributes.Unsigned(UINT32_MAX));
-    if (variable.attributes != 3 && variable.attributes != 7) {
-      attributes.Expected("3 or 7 (non-volatile with boot-service access, and runtime access for 7)");
-    }
+    // Only 3 and 7 survive the power cycle that starts every boot and the NVRAM file between boots.
+    variable.attributes = static_cast<uint32_t>(object.Required("attributes").Unsigned());
     const JsonField data = object.Required("data");
     variable.data = ReadBytes(data, kLargestVariable);
     if (variable.data.empty()) data.Fail("a variable holds at least one byte");
@@ -187,10 +124,10 @@ HobSpec ProcessorRatiosHob(const JsonField &field) {
   constexpr char kPlatformInfoGuid[] = "2E547CB5-40F8-4F3E-8AF4-1952AAD55A0C";
   constexpr size_t kFirstRatio = 79, kProcessorStride = 31, kHeaders = 8 + sizeof(EFI_GUID);
   constexpr uint64_t kMostProcessors = (kLargestHob - kHeaders - kFirstRatio) / kProcessorStride;
-  const JsonObject object = field.Fields({"count", "ratio", "min_ratio"});
+  const JsonObject object = field.Fields();
   const auto count = static_cast<size_t>(object.Required("count").Unsigned(kMostProcessors, 1));
-  const auto ratio = static_cast<uint8_t>(object.Required("ratio").Unsigned(UINT8_MAX));
-  const auto minRatio = static_cast<uint8_t>(object.Required("min_ratio").Unsigned(UINT8_MAX));
+  const auto ratio = static_cast<uint8_t>(object.Required("ratio").Unsigned());
+  const auto minRatio = static_cast<uint8_t>(object.Required("min_ratio").Unsigned());
   const EFI_GUID guid = *GuidFromText(kPlatformInfoGuid);
   const auto *guidBytes = reinterpret_cast<const uint8_t *>(&guid);
   std::vector<uint8_t> body(guidBytes, guidBytes + sizeof guid);
@@ -205,17 +142,15 @@ HobSpec ProcessorRatiosHob(const JsonField &field) {
 // {"raw": "hex"} as given, {"processor_ratios": {...}} (above), or a type, the
 // name GUID of a GUID-extension HOB and the data, laid out whole.
 HobSpec ReadHob(const JsonField &field) {
-  if (field.value().is_object() && field.value().contains("raw")) {
+  const JsonField::ChosenForm form = field.Form();
+  const JsonObject object = form.field.Fields();
+  if (form.Is("raw")) {
     HobSpec hob;
-    hob.bytes = ReadBytes(field.Fields({"raw"}).Required("raw"), kLargestHob);
+    hob.bytes = ReadBytes(object.Required("raw"), kLargestHob);
     return hob;
   }
-  if (field.value().is_object() && field.value().contains("processor_ratios")) {
-    return ProcessorRatiosHob(field.Fields({"processor_ratios"}).Required("processor_ratios"));
-  }
-  const JsonObject object = field.Fields({"type", "guid", "data"});
-  const JsonField type = object.Required("type");
-  const auto hobType = static_cast<uint16_t>(type.Unsigned(UINT16_MAX));
+  if (form.Is("processor_ratios")) return ProcessorRatiosHob(object.Required("processor_ratios"));
+  const auto hobType = static_cast<uint16_t>(object.Required("type").Unsigned());
   std::vector<uint8_t> body;
   if (const auto guid = object.Optional("guid")) {
     if (hobType != kGuidExtensionHob) guid->Fail("only a GUID-extension HOB (type 4) has a name GUID");
@@ -234,11 +169,11 @@ HobSpec ReadHob(const JsonField &field) {
 
 void ApplyPackageListSettings(const JsonField &field, std::vector<PackageListSpec> &lists) {
   for (const JsonField &member : field.Members()) {
-    const auto formClass = static_cast<uint16_t>(member.KeyNumber(UINT16_MAX, "a form class"));
+    const auto formClass = static_cast<uint16_t>(member.KeyNumber());
     bool found = false;
     for (PackageListSpec &list : lists) {
       if (list.formClass != formClass) continue;
-      ApplyListSettings(member, {}, list);
+      ApplyListSettings(member.Fields(), list);
       found = true;
     }
     if (!found) member.Fail("no package list has class " + std::to_string(formClass));
@@ -249,11 +184,11 @@ std::vector<MemoryMapEntrySpec> ReadMemoryMap(const JsonField &field) {
   constexpr uint64_t kPageSize = 4096;
   std::vector<MemoryMapEntrySpec> map;
   for (const JsonField &element : field.Elements()) {
-    const JsonObject object = element.Fields({"type", "start", "pages", "attribute"});
+    const JsonObject object = element.Fields();
     MemoryMapEntrySpec entry;
-    entry.type = static_cast<uint32_t>(object.Required("type").Unsigned(UINT32_MAX));
+    entry.type = static_cast<uint32_t>(object.Required("type").Unsigned());
     const JsonField start = object.Required("start");
-    entry.physicalStart = start.Unsigned(UINT64_MAX);
+    entry.physicalStart = start.Unsigned();
     if (entry.physicalStart % kPageSize != 0) start.Expected("an address aligned to 4 KiB");
     // The last page may end at the very top of the address space.
     entry.numberOfPages = object.Required("pages").Unsigned((UINT64_MAX - entry.physicalStart) / kPageSize + 1, 1);
@@ -266,11 +201,11 @@ std::vector<MemoryMapEntrySpec> ReadMemoryMap(const JsonField &field) {
 std::vector<PciFunctionSpec> ReadPci(const JsonField &field) {
   std::vector<PciFunctionSpec> functions;
   for (const JsonField &element : field.Elements()) {
-    const JsonObject object = element.Fields({"bus", "device", "function", "config"});
+    const JsonObject object = element.Fields();
     PciFunctionSpec pci;
-    pci.bus = static_cast<uint8_t>(object.Required("bus").Unsigned(UINT8_MAX));
-    pci.device = static_cast<uint8_t>(object.Required("device").Unsigned(31));
-    pci.function = static_cast<uint8_t>(object.Required("function").Unsigned(7));
+    pci.bus = static_cast<uint8_t>(object.Required("bus").Unsigned());
+    pci.device = static_cast<uint8_t>(object.Required("device").Unsigned());
+    pci.function = static_cast<uint8_t>(object.Required("function").Unsigned());
     pci.config = ReadBytes(object.Required("config"), kPciConfigSize);
     for (const PciFunctionSpec &other : functions) {
       if (other.bus == pci.bus && other.device == pci.device && other.function == pci.function) {
@@ -285,9 +220,9 @@ std::vector<PciFunctionSpec> ReadPci(const JsonField &field) {
 std::vector<CpuidSpec> ReadCpuid(const JsonField &field) {
   std::vector<CpuidSpec> leaves;
   for (const JsonField &element : field.Elements()) {
-    const JsonObject object = element.Fields({"leaf", "subleaf", "eax", "ebx", "ecx", "edx"});
+    const JsonObject object = element.Fields();
     CpuidSpec cpuid;
-    cpuid.leaf = static_cast<uint32_t>(object.Required("leaf").Unsigned(UINT32_MAX));
+    cpuid.leaf = static_cast<uint32_t>(object.Required("leaf").Unsigned());
     object.Read("subleaf", cpuid.subleaf);
     object.Read("eax", cpuid.eax);
     object.Read("ebx", cpuid.ebx);
@@ -304,10 +239,10 @@ std::vector<CpuidSpec> ReadCpuid(const JsonField &field) {
 std::vector<MemoryRegionSpec> ReadMemory(const JsonField &field) {
   std::vector<MemoryRegionSpec> regions;
   for (const JsonField &element : field.Elements()) {
-    const JsonObject object = element.Fields({"base", "data"});
+    const JsonObject object = element.Fields();
     MemoryRegionSpec region;
     const JsonField base = object.Required("base");
-    region.base = base.Unsigned(UINT64_MAX);
+    region.base = base.Unsigned();
     region.bytes = ReadBytes(object.Required("data"), kLargestMemoryRegion);
     if (region.bytes.size() > UINT64_MAX - region.base) base.Fail("the region runs past the top of memory");
     for (const MemoryRegionSpec &other : regions) {
@@ -321,12 +256,12 @@ std::vector<MemoryRegionSpec> ReadMemory(const JsonField &field) {
 }
 
 HardwareSpec ReadHardware(const JsonField &field) {
-  const JsonObject object = field.Fields({"ports", "pci", "pci_express_base", "msrs", "cpuid", "memory"});
+  const JsonObject object = field.Fields();
   HardwareSpec hardware;
-  ReadNumberMap(object.Optional("ports"), "a port number", hardware.portValues);
+  ReadNumberMap(object.Optional("ports"), hardware.portValues);
   if (const auto pci = object.Optional("pci")) hardware.pci = ReadPci(*pci);
   object.Read("pci_express_base", hardware.pciExpressBase);
-  ReadNumberMap(object.Optional("msrs"), "an MSR number", hardware.msrs);
+  ReadNumberMap(object.Optional("msrs"), hardware.msrs);
   if (const auto cpuid = object.Optional("cpuid")) hardware.cpuid = ReadCpuid(*cpuid);
   if (const auto memory = object.Optional("memory")) hardware.memory = ReadMemory(*memory);
   return hardware;
@@ -337,10 +272,8 @@ HardwareSpec ReadHardware(const JsonField &field) {
 namespace {
 
 BoardProfile ReadProfile(const json &document, const std::string &sourceName) {
-  const JsonField root(document, sourceName, "");
-  const JsonObject object = root.Fields(
-      {"name", "firmware", "protocols", "variables", "hobs", "package_lists", "memory_map", "hardware",
-       "memory", "storage", "peripherals", "processor", "hardware_monitor"});
+  const JsonField root(document, sourceName, "", BoardProfileRule());
+  const JsonObject object = root.Fields();
   BoardProfile profile;
   profile.name = sourceName;
   object.Read("name", profile.name);
@@ -359,18 +292,26 @@ BoardProfile ReadProfile(const json &document, const std::string &sourceName) {
     profile.peripherals = ReadPeripherals(*peripherals, profile.hardware);
   }
   profile.processor = ReadProcessorSections(object);
+  const std::string speed = RatedSpeedWarning(profile);
+  if (!speed.empty()) profile.warnings.push_back(sourceName + ": " + speed);
   return profile;
 }
 
+void CheckBase(const json &base, const std::string &source) { ReadProfile(base, source); }
+
 }  // namespace
 
+BoardProfile ReadEffectiveProfile(const json &profile, const std::string &sourceName) {
+  return ReadProfile(profile, sourceName);
+}
+
 json EffectiveProfileJson(const std::string &text, const std::string &sourceName) {
-  return ResolveExtends(ParseProfileJson(text, sourceName), {sourceName, std::nullopt}, 0);
+  return ResolveExtends(ParseProfileJson(text, sourceName), {sourceName, std::nullopt}, CheckBase);
 }
 
 json EffectiveProfileFileJson(const std::string &path) {
-  const std::string text = ReadUserFile(path, kLargestProfileFile, path + ": cannot read the board profile: ", kBoardReader);
-  return ResolveExtends(ParseProfileJson(text, path), {path, FolderOf(path)}, 0);
+  const std::string text = ReadProfileFile(path, path + ": cannot read the board profile: ");
+  return ResolveExtends(ParseProfileJson(text, path), FileOrigin(path), CheckBase);
 }
 
 json EffectiveBuiltinBoardJson(const std::string &name) {

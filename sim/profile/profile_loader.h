@@ -32,6 +32,9 @@ nlohmann::json EffectiveProfileJson(const std::string &text, const std::string &
 nlohmann::json EffectiveProfileFileJson(const std::string &path);
 nlohmann::json EffectiveBuiltinBoardJson(const std::string &name);
 
+// Reads a profile whose extends are resolved (one of the above): what --print-profile checks before it prints.
+BoardProfile ReadEffectiveProfile(const nlohmann::json &profile, const std::string &sourceName);
+
 std::vector<PackageListSpec> LoadPackageLists(const std::string &text, const std::string &sourceName);
 
 }  // namespace sim

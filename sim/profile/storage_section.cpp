@@ -17,52 +17,22 @@ namespace {
 // The driver reads at most this much of a device path; the machine keeps each in a block this long.
 constexpr size_t kLargestDevicePath = 4096;
 constexpr size_t kLargestRomImage = 0x20000;
-constexpr size_t kMostPnpHeaders = 16;
-constexpr size_t kLongestProductName = 127;
-
-bool IsAscii(const std::string &text) {
-  for (const char c : text) {
-    if (c == 0 || static_cast<unsigned char>(c) > 0x7F) return false;
-  }
-  return true;
-}
-
-std::string ReadAsciiText(const JsonField &field, size_t longest) {
-  const std::string text = field.String();
-  if (!IsAscii(text) || text.size() > longest) {
-    field.Expected("ASCII text of at most " + std::to_string(longest) + " characters, no zero character");
-  }
-  return text;
-}
-
-PciKind ReadPciKind(const JsonField &field) {
-  static const struct {
-    const char *name;
-    PciKind kind;
-  } kKinds[] = {{"hub", PciKind::Hub}, {"bridge", PciKind::Bridge}, {"sata", PciKind::Sata}, {"sas", PciKind::Sas}};
-  if (field.value().is_string()) {
-    for (const auto &kind : kKinds) {
-      if (field.String() == kind.name) return kind.kind;
-    }
-  }
-  field.Expected("\"hub\", \"bridge\", \"sata\" or \"sas\"");
-}
-
 PciFunctionSpec ReadPciDevice(const JsonField &field) {
-  const JsonObject object = field.Fields({"kind", "bus", "device", "function", "vendor_id", "device_id", "revision",
-                                          "secondary_bus", "subordinate_bus"});
+  const JsonObject object = field.Fields();
   PciFunctionSpec function;
-  function.bus = static_cast<uint8_t>(object.Required("bus").Unsigned(UINT8_MAX));
-  function.device = static_cast<uint8_t>(object.Required("device").Unsigned(31));
-  function.function = static_cast<uint8_t>(object.Required("function").Unsigned(7));
+  function.bus = static_cast<uint8_t>(object.Required("bus").Unsigned());
+  function.device = static_cast<uint8_t>(object.Required("device").Unsigned());
+  function.function = static_cast<uint8_t>(object.Required("function").Unsigned());
   PciDeviceFields fields;
-  fields.kind = ReadPciKind(object.Required("kind"));
-  fields.deviceId = static_cast<uint16_t>(object.Required("device_id").Unsigned(UINT16_MAX));
+  fields.kind = static_cast<PciKind>(object.Required("kind").Choice());
+  fields.deviceId = static_cast<uint16_t>(object.Required("device_id").Unsigned());
   object.Read("vendor_id", fields.vendorId);
   object.Read("revision", fields.revision);
   if (fields.kind == PciKind::Bridge) {
     fields.primaryBus = function.bus;
-    fields.secondaryBus = static_cast<uint8_t>(object.Required("secondary_bus").Unsigned(UINT8_MAX));
+    const auto secondary = object.Optional("secondary_bus");
+    if (!secondary) field.Fail("missing field secondary_bus (a bridge needs it)");
+    fields.secondaryBus = static_cast<uint8_t>(secondary->Unsigned());
     fields.subordinateBus = fields.secondaryBus;
     object.Read("subordinate_bus", fields.subordinateBus);
   } else {
@@ -87,14 +57,15 @@ void AddPciDevices(const JsonField &field, std::vector<PciFunctionSpec> &functio
 }
 
 std::vector<uint8_t> ReadIdentify(const JsonField &field) {
-  if (field.value().is_object() && field.value().contains("raw")) {
-    std::vector<uint8_t> identify = ReadBytes(field.Fields({"raw"}).Required("raw"), kIdentifySize);
+  const JsonField::ChosenForm form = field.Form();
+  const JsonObject object = form.field.Fields();
+  if (form.key != nullptr) {
+    std::vector<uint8_t> identify = ReadBytes(object.Required("raw"), kIdentifySize);
     identify.resize(kIdentifySize, 0);
     return identify;
   }
-  const JsonObject object = field.Fields({"model", "atapi", "sectors", "lba48_sectors", "logical_sector_size"});
   IdentifyFields fields;
-  if (const auto model = object.Optional("model")) fields.model = ReadAsciiText(*model, kIdentifyModelLength);
+  if (const auto model = object.Optional("model")) fields.model = model->Ascii();
   object.Read("atapi", fields.atapi);
   if (fields.atapi) {
     for (const char *name : {"sectors", "lba48_sectors", "logical_sector_size"}) {
@@ -103,12 +74,12 @@ std::vector<uint8_t> ReadIdentify(const JsonField &field) {
     return IdentifyData(fields);
   }
   if (const auto lba48 = object.Optional("lba48_sectors")) {
-    fields.lba48Sectors = lba48->Unsigned(UINT64_MAX);
+    fields.lba48Sectors = lba48->Unsigned();
     fields.sectors = static_cast<uint32_t>(std::min<uint64_t>(*fields.lba48Sectors, 0x0FFFFFFF));
   }
   object.Read("sectors", fields.sectors);
   if (const auto size = object.Optional("logical_sector_size")) {
-    fields.logicalSectorBytes = static_cast<uint32_t>(size->Unsigned(UINT32_MAX - 1, 512));
+    fields.logicalSectorBytes = static_cast<uint32_t>(size->Unsigned());
     if (fields.logicalSectorBytes % 2 != 0) size->Expected("an even number of bytes");
     if (fields.logicalSectorBytes > 512 && !fields.lba48Sectors) {
       size->Fail("logical sectors longer than 512 bytes are reported only with lba48_sectors");
@@ -117,24 +88,16 @@ std::vector<uint8_t> ReadIdentify(const JsonField &field) {
   return IdentifyData(fields);
 }
 
-DiskAttachment ReadAttachment(const JsonField &field) {
-  if (field.value().is_string() && field.String() == "ahci") return DiskAttachment::Ahci;
-  if (field.value().is_string() && field.String() == "ide") return DiskAttachment::Ide;
-  field.Expected("\"ahci\" or \"ide\"");
-}
-
 DiskSpec ReadDisk(const JsonField &field) {
-  const JsonObject object =
-      field.Fields({"attachment", "pci_device", "pci_function", "channel", "device", "which_ide_fails", "identify",
-                    "identify_fails", "device_path", "device_path_protocol"});
+  const JsonObject object = field.Fields();
   DiskSpec disk;
   DiskAttachment attachment = DiskAttachment::Ahci;
-  if (const auto value = object.Optional("attachment")) attachment = ReadAttachment(*value);
+  if (const auto value = object.Optional("attachment")) attachment = static_cast<DiskAttachment>(value->Choice());
   disk.interface = attachment == DiskAttachment::Ahci ? guids::kDiskInfoAhciInterface : guids::kDiskInfoIdeInterface;
   uint8_t pciDevice = 31, pciFunction = 2;
-  if (const auto value = object.Optional("pci_device")) pciDevice = static_cast<uint8_t>(value->Unsigned(31));
-  if (const auto value = object.Optional("pci_function")) pciFunction = static_cast<uint8_t>(value->Unsigned(7));
-  disk.channel = static_cast<uint32_t>(object.Required("channel").Unsigned(UINT32_MAX));
+  object.Read("pci_device", pciDevice);
+  object.Read("pci_function", pciFunction);
+  disk.channel = static_cast<uint32_t>(object.Required("channel").Unsigned());
   object.Read("device", disk.device);
   object.Read("which_ide_fails", disk.whichIdeFails);
   disk.identify = object.Has("identify") ? ReadIdentify(*object.Optional("identify")) : std::vector<uint8_t>(kIdentifySize);
@@ -151,8 +114,7 @@ DiskSpec ReadDisk(const JsonField &field) {
 }
 
 std::vector<uint8_t> ReadBbsEntry(const JsonField &field) {
-  const JsonObject object = field.Fields({"boot_priority", "bus", "device", "function", "class", "subclass",
-                                          "device_type", "status_flags", "boot_handler_segment", "boot_handler_offset"});
+  const JsonObject object = field.Fields();
   uint16_t priority = 0, deviceType = 0, statusFlags = 0, segment = 0, offset = 0;
   uint32_t bus = 0, device = 0, function = 0;
   object.Read("boot_priority", priority);
@@ -168,8 +130,8 @@ std::vector<uint8_t> ReadBbsEntry(const JsonField &field) {
   PutLittleEndian(entry, bbs_entry::kBus, bus, 4);
   PutLittleEndian(entry, bbs_entry::kDevice, device, 4);
   PutLittleEndian(entry, bbs_entry::kFunction, function, 4);
-  entry[bbs_entry::kClass] = static_cast<uint8_t>(object.Required("class").Unsigned(UINT8_MAX));
-  entry[bbs_entry::kSubClass] = static_cast<uint8_t>(object.Required("subclass").Unsigned(UINT8_MAX));
+  entry[bbs_entry::kClass] = static_cast<uint8_t>(object.Required("class").Unsigned());
+  entry[bbs_entry::kSubClass] = static_cast<uint8_t>(object.Required("subclass").Unsigned());
   PutLittleEndian(entry, bbs_entry::kDeviceType, deviceType, 2);
   PutLittleEndian(entry, bbs_entry::kStatusFlags, statusFlags, 2);
   PutLittleEndian(entry, bbs_entry::kBootHandlerSegment, segment, 2);
@@ -178,15 +140,13 @@ std::vector<uint8_t> ReadBbsEntry(const JsonField &field) {
 }
 
 LegacyBiosSpec ReadLegacyBios(const JsonField &field) {
-  const JsonObject object = field.Fields({"install", "bbs", "get_bbs_info_fails"});
+  const JsonObject object = field.Fields();
   LegacyBiosSpec legacyBios;
   legacyBios.install = Install::AtLoad;
   if (const auto install = object.Optional("install")) legacyBios.install = ReadInstall(*install);
   object.Read("get_bbs_info_fails", legacyBios.getBbsInfoFails);
   if (const auto bbs = object.Optional("bbs")) {
-    const std::vector<JsonField> entries = bbs->Elements();
-    if (entries.size() > UINT16_MAX) bbs->Fail("at most 65535 BBS entries");
-    for (const JsonField &entry : entries) {
+    for (const JsonField &entry : bbs->Elements()) {
       const std::vector<uint8_t> bytes = ReadBbsEntry(entry);
       legacyBios.bbsTable.insert(legacyBios.bbsTable.end(), bytes.begin(), bytes.end());
     }
@@ -200,13 +160,11 @@ std::vector<uint8_t> ReadRomHeaders(const JsonObject &object) {
   object.Read("device_id", deviceId);
   std::vector<PnpHeaderFields> headers;
   if (const auto list = object.Optional("headers")) {
-    const std::vector<JsonField> elements = list->Elements();
-    if (elements.size() > kMostPnpHeaders) list->Fail("at most " + std::to_string(kMostPnpHeaders) + " PnP headers");
-    for (const JsonField &element : elements) {
-      const JsonObject header = element.Fields({"ports", "product"});
+    for (const JsonField &element : list->Elements()) {
+      const JsonObject header = element.Fields();
       PnpHeaderFields fields;
-      fields.ports = static_cast<uint8_t>(header.Required("ports").Unsigned(UINT8_MAX));
-      fields.product = ReadAsciiText(header.Required("product"), kLongestProductName);
+      fields.ports = static_cast<uint8_t>(header.Required("ports").Unsigned());
+      fields.product = header.Required("product").Ascii();
       headers.push_back(std::move(fields));
     }
   }
@@ -216,15 +174,10 @@ std::vector<uint8_t> ReadRomHeaders(const JsonObject &object) {
 void AddOptionRoms(const JsonField &field, std::vector<MemoryRegionSpec> &regions) {
   for (const JsonField &element : field.Elements()) {
     MemoryRegionSpec region;
-    if (element.value().is_object() && element.value().contains("image")) {
-      const JsonObject object = element.Fields({"segment", "image"});
-      region.base = object.Required("segment").Unsigned(UINT16_MAX) << 4;
-      region.bytes = ReadBytes(object.Required("image"), kLargestRomImage);
-    } else {
-      const JsonObject object = element.Fields({"segment", "vendor_id", "device_id", "headers"});
-      region.base = object.Required("segment").Unsigned(UINT16_MAX) << 4;
-      region.bytes = ReadRomHeaders(object);
-    }
+    const JsonField::ChosenForm form = element.Form();
+    const JsonObject object = form.field.Fields();
+    region.base = object.Required("segment").Unsigned() << 4;
+    region.bytes = form.key != nullptr ? ReadBytes(object.Required("image"), kLargestRomImage) : ReadRomHeaders(object);
     for (const MemoryRegionSpec &other : regions) {
       if (region.base < other.base + other.bytes.size() && other.base < region.base + region.bytes.size()) {
         element.Fail("overlaps another option ROM or a region of hardware.memory");
@@ -237,7 +190,7 @@ void AddOptionRoms(const JsonField &field, std::vector<MemoryRegionSpec> &region
 }  // namespace
 
 void ReadStorageSection(const JsonField &field, BoardProfile &profile) {
-  const JsonObject object = field.Fields({"pci", "disks", "legacy_bios", "option_roms"});
+  const JsonObject object = field.Fields();
   if (const auto pci = object.Optional("pci")) AddPciDevices(*pci, profile.hardware.pci);
   if (const auto disks = object.Optional("disks")) {
     for (const JsonField &disk : disks->Elements()) profile.memoryStorage.disks.push_back(ReadDisk(disk));

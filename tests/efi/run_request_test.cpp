@@ -71,21 +71,37 @@ INSTANTIATE_TEST_SUITE_P(
                     RejectCase{"zero_byte_in_word", std::string("trig\0ger\n", 9), 1}),
     [](const testing::TestParamInfo<RejectCase> &info) { return info.param.name; });
 
-TEST(RunRequest, BrowsingIsAskedForOnItsOwnLine) {
+TEST(RunRequest, BrowsingAndTheExportAreAskedForOnTheirOwnLines) {
   const struct {
     std::string text;
     EFI_STATUS status;
-    BOOLEAN browse;
-  } cases[] = {{"trigger\ncallback 2 0x3B\n", EFI_SUCCESS, 0},
-               {"trigger\nbrowse\n", EFI_SUCCESS, 1},
-               {"browse # the menu\r\n", EFI_SUCCESS, 1},
-               {"browse 2\n", EFI_INVALID_PARAMETER, 0}};
+    BOOLEAN browse, exported;
+  } cases[] = {{"trigger\ncallback 2 0x3B\n", EFI_SUCCESS, 0, 0},
+               {"trigger\nbrowse\n", EFI_SUCCESS, 1, 0},
+               {"browse # the menu\r\n", EFI_SUCCESS, 1, 0},
+               {"export\nbrowse\n", EFI_SUCCESS, 1, 1},
+               {"browse 2 8 0x40\n", EFI_SUCCESS, 1, 0},
+               {"browse two\n", EFI_INVALID_PARAMETER, 0, 0},
+               {"browse 1 2 4 8 16 32 64 128 256\n", EFI_INVALID_PARAMETER, 0, 0},
+               {"export hii.bin\n", EFI_INVALID_PARAMETER, 0, 0}};
   for (const auto &c : cases) {
     RunRequest request;
     UINTN badLine = 0;
     EXPECT_EQ(ParseRunRequest(c.text.data(), c.text.size(), &request, &badLine), c.status) << c.text;
-    if (c.status == EFI_SUCCESS) EXPECT_EQ(request.Browse, c.browse) << c.text;
+    if (c.status == EFI_SUCCESS) {
+      EXPECT_EQ(request.Browse, c.browse) << c.text;
+      EXPECT_EQ(request.Export, c.exported) << c.text;
+    }
   }
+  const std::string some = "browse 2 8 0x40\n";
+  RunRequest request;
+  UINTN badLine = 0;
+  ASSERT_EQ(ParseRunRequest(some.data(), some.size(), &request, &badLine), EFI_SUCCESS);
+  EXPECT_TRUE(BrowsesClass(request, 64));
+  EXPECT_FALSE(BrowsesClass(request, 1)) << "only the classes named";
+  const std::string every = "browse\n";
+  ASSERT_EQ(ParseRunRequest(every.data(), every.size(), &request, &badLine), EFI_SUCCESS);
+  EXPECT_TRUE(BrowsesClass(request, 1)) << "no class named: every class";
 }
 
 TEST(RunRequest, DispatchedIsAWordOfItsOwn) {

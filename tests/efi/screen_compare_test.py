@@ -52,7 +52,7 @@ def serial_text(report):
 
 class ScreenComparison(unittest.TestCase):
     def run_compare(self, screens=SCREENS, report=BROWSER_REPORT, pages=PAGES, problem=None, events=(),
-                    route="send-form"):
+                    route="send-form", walk="all"):
         with tempfile.TemporaryDirectory() as folder:
             index = []
             for number, (form, step, rows, *drawn) in enumerate(screens, start=1):
@@ -61,7 +61,7 @@ class ScreenComparison(unittest.TestCase):
                     handle.write("\n".join(screen(drawn[0] if drawn else form, rows)))
                 index.append({"file": name, "class": 2, "form": form, "step": step})
             with open(os.path.join(folder, "screens.json"), "w", encoding="utf-8") as handle:
-                json.dump({"route": route, "screens": index, "problem": problem}, handle)
+                json.dump({"route": route, "walk": walk, "screens": index, "problem": problem}, handle)
             cmp = compare.Comparison()
             screen_compare.compare_screens(cmp, 2, folder, serial_text(report) if report else "no report",
                                            {"form_pages": pages, "events": list(events)})
@@ -101,6 +101,18 @@ class ScreenComparison(unittest.TestCase):
         for name, arguments, expected in cases:
             with self.subTest(name):
                 self.assertIn(expected, self.run_compare(**arguments))
+
+    def test_a_settings_walk_is_held_to_the_forms_with_settings_and_the_way_there(self):
+        unwalked = copy.deepcopy(PAGES)
+        unwalked[0]["forms"].append({"id": 3, "title": "Power Supply", "items": [{"kind": "text", "prompt": "PSU"}]})
+        unwalked.append({"class": 1, "title": "Main", "published": True, "removed": False, "forms": [
+            {"id": 1, "title": "Main", "items": [{"kind": "text", "prompt": "Vendor", "value": "OVMF"}]}]})
+        self.assertEqual(self.run_compare(pages=unwalked, walk="settings"), [])
+        other_value = copy.deepcopy(unwalked)
+        other_value[0]["forms"][1]["items"][0]["value"] = "Disabled"
+        self.assertIn('boot 2: class 2 form "Storage Configuration" item "SATA Mode": expected on screen beside '
+                      '"Disabled", got not on any of its screens (002.txt, 003.txt)',
+                      self.run_compare(pages=other_value, walk="settings"))
 
     def test_a_prompt_does_not_match_a_longer_one_or_a_wrong_wrap(self):
         lines = screen("Storage", [("SATA Port 1", "Not Present"), ("SATA Port 10", "Present")])

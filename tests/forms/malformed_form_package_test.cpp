@@ -5,24 +5,13 @@
 #include <vector>
 
 #include "forms/host/form_package.h"
+#include "tests/forms/ifr_bytes.h"
 
 namespace {
 
-using Bytes = std::vector<uint8_t>;
-
-Bytes Op(uint8_t code, Bytes body, bool scope = false) {
-  Bytes op = {code, static_cast<uint8_t>((body.size() + 2) | (scope ? 0x80 : 0))};
-  op.insert(op.end(), body.begin(), body.end());
-  return op;
-}
-
-Bytes Package(const std::vector<Bytes> &ops) {
-  Bytes bytes(4, 0);
-  for (const Bytes &op : ops) bytes.insert(bytes.end(), op.begin(), op.end());
-  const uint32_t header = static_cast<uint32_t>(bytes.size()) | 0x02u << 24;
-  for (int i = 0; i < 4; ++i) bytes[i] = static_cast<uint8_t>(header >> (8 * i));
-  return bytes;
-}
+using ifr_bytes::Bytes;
+using ifr_bytes::Op;
+using ifr_bytes::Package;
 
 const Bytes kFormSet = Op(0x0E, Bytes(21, 0), true);  // no class GUID
 const Bytes kForm = Op(0x01, {1, 0, 2, 0}, true);
@@ -79,11 +68,11 @@ INSTANTIATE_TEST_SUITE_P(
         Malformed{"form outside the form set", Package({kForm, kEnd}), "outside the form set"},
         Malformed{"two form sets", Package({kFormSet, kEnd, kFormSet, kEnd}), "a second form set"},
         Malformed{"no form set", Package({}), "no form set"},
-        Malformed{"short subtitle", Package({kFormSet, kForm, Op(0x02, {3, 0}), kEnd, kEnd}), "subtitle opcode"},
+        Malformed{"short subtitle", Package({kFormSet, kForm, Op(0x02, {3, 0}), kEnd, kEnd}), "Subtitle opcode"},
         Malformed{"short one-of", Package({kFormSet, kForm, Op(0x05, Bytes(9, 0), true), kEnd, kEnd, kEnd}),
-                  "one-of opcode"},
+                  "OneOf opcode"},
         Malformed{"class GUIDs past the opcode", Package({Op(0x0E, [] { Bytes b(21, 0); b[20] = 2; return b; }(), true), kEnd}),
-                  "form set opcode"},
+                  "FormSet opcode"},
         Malformed{"store name without a terminator",
                   Package({kFormSet, Op(0x26, Bytes(24, 0x41)), kEnd}), "no terminator"}));
 
@@ -103,14 +92,45 @@ TEST(FormDefaults, OnlySettingsOfTheStoreInsideTheImageGiveDefaults) {
   mine.kind = forms::FormItemKind::Setting;
   mine.varStoreId = 1;
   mine.offset = 3;
-  mine.options = {{0, 5, false}, {0, 9, true}};
+  mine.defaultValue = 9;
   forms::FormItem other = mine;
   other.varStoreId = 2;
   other.offset = 1;
   forms::FormItem beyond = mine;
   beyond.offset = 8;
-  set.forms.push_back({1, 0, {mine, other, beyond}});
-  EXPECT_EQ(forms::DefaultImage(set, 1, 4), (Bytes{0, 0, 0, 9}));
+  forms::FormItem wide = mine;  // two bytes, little-endian
+  wide.offset = 0;
+  wide.width = 2;
+  wide.defaultValue = 0x0102;
+  forms::FormItem straddling = wide;  // its second byte would lie past the image
+  straddling.offset = 3;
+  set.forms.push_back({1, 0, {mine, other, beyond, wide, straddling}});
+  EXPECT_EQ(forms::DefaultImage(set, 1, 4), (Bytes{2, 1, 0, 9}));
+}
+
+// The default the menu takes: an option's flag, unless a standard default opcode says otherwise.
+TEST(FormDefaults, DefaultOpcodesOverrideOptionFlags) {
+  const Bytes wideOneOf = Op(0x05, {0, 0, 0, 0, 5, 0, 1, 0, 8, 0, 0, 0x01, 0, 0, 0, 0, 0, 0}, true);  // 16-bit
+  const Bytes option = Op(0x09, {4, 0, 0x10, 1, 0x34, 0x12});
+  const Bytes standard = Op(0x5B, {0, 0, 1, 0x78, 0x56});
+  const Bytes manufacturing = Op(0x5B, {1, 0, 1, 0x11, 0x11});
+  struct Case {
+    const char *what;
+    std::vector<Bytes> inside;
+    uint64_t expected;
+  };
+  for (const Case &c : {Case{"option flag", {option}, 0x1234}, Case{"default opcode", {option, standard}, 0x5678},
+                        Case{"manufacturing default only", {option, manufacturing}, 0x1234}}) {
+    std::vector<Bytes> ops = {kFormSet, kForm, wideOneOf};
+    ops.insert(ops.end(), c.inside.begin(), c.inside.end());
+    ops.insert(ops.end(), {kEnd, kEnd, kEnd});
+    const Bytes package = Package(ops);
+    const forms::FormSet set = forms::DecodeFormPackage(package.data(), package.size());
+    const forms::FormItem &item = set.forms.at(0).items.at(0);
+    EXPECT_EQ(item.width, 2) << c.what;
+    EXPECT_EQ(item.offset, 8) << c.what;
+    EXPECT_EQ(item.defaultValue, c.expected) << c.what;
+  }
 }
 
 }  // namespace

@@ -1,10 +1,12 @@
 // Every fault in a profile is one line that names the source and the field's path.
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <stdexcept>
 #include <string>
 
 #include "sim/profile/profile_loader.h"
+#include "tests/sim/temp_folder.h"
 
 namespace sim {
 namespace {
@@ -22,7 +24,7 @@ const ErrorCase kErrorCases[] = {
     {"field given twice", R"({"name": "a", "name": "b"})", "board.json: name: field given twice"},
     {"field given twice inside an array", R"({"variables": [{}, {"name": "A", "name": "B"}]})",
      "board.json: variables[1].name: field given twice"},
-    {"unknown field", R"({"nmae": "x"})", "board.json: nmae: unknown field (known here: name, firmware, ..."},
+    {"unknown field", R"({"nmae": "x"})", "board.json: nmae: unknown field (known here: name, extends, firmware, ..."},
     {"unknown nested field", R"({"firmware": {"vendr": "x"}})", "board.json: firmware.vendr: unknown field..."},
     {"top level not an object", "[1]", "board.json: expected an object, got [1]"},
     {"string expected", R"({"firmware": {"vendor": 5}})", "board.json: firmware.vendor: expected a string, got 5"},
@@ -79,17 +81,24 @@ const ErrorCase kErrorCases[] = {
     {"variable given twice", R"({"variables": [{"name": "A", "guid": "EC87D643-EBA4-4BB5-A1E5-3F3E36B20DA9", "attributes": 7, "data": "00"}, {"name": "A", "guid": "ec87d643-eba4-4bb5-a1e5-3f3e36b20da9", "attributes": 3, "data": "00"}]})",
      "board.json: variables[1]: a second variable with the same name and GUID"},
     {"volatile variable", R"({"variables": [{"name": "A", "guid": "EC87D643-EBA4-4BB5-A1E5-3F3E36B20DA9", "attributes": 6, "data": "00"}]})",
-     "board.json: variables[0].attributes: expected 3 or 7 (non-volatile with boot-service access, and runtime access for 7), got 6"},
+     "board.json: variables[0].attributes: expected 3 or 7, got 6"},
     {"variable without data", R"({"variables": [{"name": "A", "guid": "EC87D643-EBA4-4BB5-A1E5-3F3E36B20DA9", "attributes": 3, "data": {"ascii": ""}}]})",
      "board.json: variables[0].data: a variable holds at least one byte"},
     {"empty variable name", R"({"variables": [{"name": "", "guid": "EC87D643-EBA4-4BB5-A1E5-3F3E36B20DA9", "attributes": 7, "data": ""}]})",
-     R"(board.json: variables[0].name: expected a name without zero characters, got "")"},
+     R"(board.json: variables[0].name: expected a name that is not empty, got "")"},
+    // The firmware sees 16-bit texts that end at their first zero: one inside would cut the text silently.
+    {"zero in a variable name", R"({"variables": [{"name": "A\u0000B", "guid": "EC87D643-EBA4-4BB5-A1E5-3F3E36B20DA9", "attributes": 7, "data": "00"}]})",
+     R"(board.json: variables[0].name: expected text without zero characters, got "A\u0000B")"},
+    {"zero in the vendor", R"({"firmware": {"vendor": "Or\u0000vantic"}})",
+     R"(board.json: firmware.vendor: expected text without zero characters or null, got "Or\u0000vantic")"},
+    {"zero in a list's text", R"({"package_lists": {"2": {"strings": {"24": {"text": "a\u0000"}}}}})",
+     R"(board.json: package_lists."2".strings."24".text: expected text without zero characters, got "a\u0000")"},
     {"unknown package list", R"({"package_lists": {"3": {"defaults": {"4": 1}}}})",
      R"(board.json: package_lists."3": no package list has class 3)"},
     {"default offset beyond the image", R"({"package_lists": {"2": {"defaults": {"687": 1}}}})",
      R"(board.json: package_lists."2".defaults."687": the name must be an offset in the default image 0..686)"},
     {"string id 0", R"({"package_lists": {"2": {"strings": {"0": {"text": "x"}}}}})",
-     R"(board.json: package_lists."2".strings."0": string id 0 is not a string)"},
+     R"(board.json: package_lists."2".strings."0": the name must be a string id 1..0xFFFF)"},
     {"unaligned memory map entry", R"({"memory_map": [{"type": 7, "start": "0x1001", "pages": 1}]})",
      R"(board.json: memory_map[0].start: expected an address aligned to 4 KiB, got "0x1001")"},
     {"memory map entry past the top", R"({"memory_map": [{"type": 7, "start": "0xFFFFFFFFFFFFF000", "pages": 2}]})",
@@ -101,6 +110,11 @@ const ErrorCase kErrorCases[] = {
     {"package lists are not a board", R"({"extends": "package-lists"})", "board.json: extends: expected the name of a built-in board..."},
     {"fault in an extending board", R"({"extends": "reference", "protocols": {"board_condition": "0x100"}})",
      R"(board.json: protocols.board_condition: expected an integer 0..255, got "0x100")"},
+    // The user wrote only raw: the fields that cannot go with it are the base's.
+    {"a short form over the base's fields", R"({"extends": "reference", "memory": {"info": {"raw": "00"}}})",
+     "board.json: memory.info.raw: cannot be merged with the fields capabilities, dimm_speed, dimms, ras_mode, "
+     "total_mb that the base reference.json gives memory.info (another form of it); set them to null here to drop "
+     "them"},
 };
 
 TEST(ProfileErrors, NameTheSourceAndThePathOnOneLine) {
@@ -169,6 +183,57 @@ TEST(ProfileErrors, PackageListFileFaultsNameTheirPath) {
     } catch (const std::runtime_error &error) {
       EXPECT_EQ(std::string(error.what()), test.message);
     }
+  }
+}
+
+// A chain of files: each fault is said in the terms of the file that holds it.
+TEST(ProfileErrors, ExtendsChainsNameTheFileAtFault) {
+  TempFolder folder;
+  std::filesystem::create_directories(folder.Path() / "ext");
+  const auto write = [&](const std::string &name, const std::string &text) {
+    std::ofstream(folder.File(name)) << text;
+    return folder.File(name);
+  };
+  write("ext/base.json", R"({"extends": "reference", "name": "base", "firmware": {"vendor": "Base"}})");
+  const std::string bad = write("bad.json", R"({"extends": "reference", "protocols": {"board_condition": 300}})");
+  write("raw.json", R"({"extends": "reference", "memory": {"info": {"raw": "00", "dimm_speed": null,
+      "ras_mode": null, "total_mb": null, "capabilities": null, "dimms": null}}})");
+  const std::string a = write("a.json", R"({"extends": "b.json"})");
+  write("b.json", R"({"extends": "./a.json"})");
+  const std::string self = write("self.json", R"({"extends": "self.json"})");
+  for (int i = 0; i < 9; ++i) write("deep" + std::to_string(i) + ".json", R"({"extends": "deep)" + std::to_string(i + 1) + R"(.json"})");
+  write("deep9.json", R"({"extends": "reference"})");
+
+  // Every spelling of the base is relative to the extending file's folder.
+  for (const std::string &spelling : {std::string("base.json"), std::string("./base.json"), std::string("../ext/base.json"),
+                                      folder.File("ext/base.json")}) {
+    SCOPED_TRACE(spelling);
+    const std::string child = write("ext/child.json", R"({"extends": ")" + spelling + R"("})");
+    EXPECT_EQ(LoadBoardProfileFile(child).firmware.vendor, u"Base");
+  }
+  const struct {
+    std::string profile;
+    std::string message;
+  } cases[] = {
+      {write("child-of-bad.json", R"({"extends": "bad.json"})"),
+       bad + ": protocols.board_condition: expected an integer 0..255, got 300"},
+      {write("fields-over-raw.json", R"({"extends": "raw.json", "memory": {"info": {"dimm_speed": 1600}}})"),
+       folder.File("fields-over-raw.json") + ": memory.info.dimm_speed: cannot be merged with the field raw that the "
+       "base " + folder.File("raw.json") + " gives memory.info (another form of it); set it to null here to drop it"},
+      {a, folder.File("b.json") + ": extends: the boards extend each other in a circle: " + a + " \u2192 " +
+              folder.File("b.json") + " \u2192 " + a},
+      {self, self + ": extends: the boards extend each other in a circle: " + self + " \u2192 " + self},
+      {folder.File("deep0.json"), "extends: boards extend each other more than 8 deep"},
+  };
+  for (const auto &test : cases) {
+    SCOPED_TRACE(test.profile);
+    std::string message;
+    try {
+      LoadBoardProfileFile(test.profile);
+    } catch (const std::runtime_error &error) {
+      message = error.what();
+    }
+    EXPECT_NE(message.find(test.message), std::string::npos) << message;
   }
 }
 

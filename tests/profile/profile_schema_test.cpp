@@ -59,7 +59,7 @@ void Check(const json &profile, const json &value, const json &schema, const jso
 }
 
 TEST(ProfileSchema, ListsEveryFieldTheLoaderReads) {
-  const json schema = ReadSchema();
+  const json schema = ReadSchema()["$defs"]["profile"];  // a whole board; a patch has its own form
   EXPECT_EQ(schema["additionalProperties"], false);
   for (const std::string &board : BuiltinBoardNames()) {
     SCOPED_TRACE(board);

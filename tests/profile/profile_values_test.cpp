@@ -168,6 +168,32 @@ TEST(ProfileValues, ExtendingBoardMergesOverItsBase) {
   EXPECT_EQ(profile.memoryMap.size(), base.memoryMap.size());
 }
 
+// The driver shows the rated speed from CPUID leaf 1 and MSR 0xCE; values that give 0 MHz are warned of.
+TEST(ProfileValues, ARatedSpeedOfZeroIsWarned) {
+  const struct {
+    const char *profile;
+    const char *warning;  // "" for none
+  } cases[] = {
+      {R"({"extends": "reference"})", ""},
+      {R"({"extends": "reference", "hardware": {"cpuid": [{"leaf": 1, "eax": "0x306E4"}]}})",
+       "signature 0x306E4 runs a 133 MHz bus clock, whose ratio is bits 7:0 of MSR 0xCE"},
+      {R"({"extends": "reference", "hardware": {"msrs": {"0xCE": "0x1A"}}})",
+       "signature 0x206D7 runs a 100 MHz bus clock, whose ratio is bits 15:8 of MSR 0xCE"},
+      {R"({"extends": "reference", "hardware": {"msrs": null}, "processor": null})", ""},
+  };
+  for (const auto &c : cases) {
+    SCOPED_TRACE(c.profile);
+    const std::vector<std::string> warnings = Load(c.profile).warnings;
+    if (std::string(c.warning).empty()) {
+      EXPECT_TRUE(warnings.empty()) << warnings.front();
+    } else {
+      ASSERT_EQ(warnings.size(), 1u);
+      EXPECT_NE(warnings[0].find(c.warning), std::string::npos) << warnings[0];
+      EXPECT_EQ(warnings[0].rfind("test.json: the processor summary will show a rated speed of 0 MHz", 0), 0u);
+    }
+  }
+}
+
 TEST(ProfileValues, MemoryMapUpToTheTopOfTheAddressSpace) {
   const BoardProfile profile = Load(R"({"memory_map": [
       {"type": 7, "start": "0x100000", "pages": 16, "attribute": "0xF"},

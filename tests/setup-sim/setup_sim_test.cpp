@@ -111,6 +111,11 @@ TEST_F(SetupSim, BadArgumentsFailWithOneLine) {
       {{"--board", "reference", "--board", "qemu-q35"}, "--board given 2 times; give it once"},
       {{"--nvram", "a", "--nvram", "b"}, "--nvram given 2 times; give it once"},
       {{"--no-save"}, "--no-save: there is no --nvram file"},
+      // Nothing boots, so an option that acts on a boot would be ignored.
+      {{"--print-profile", "--nvram", "a"}, "--print-profile boots nothing, so --nvram has no use with it"},
+      {{"--print-profile", "--set", "SATA Mode=Disabled"}, "--print-profile boots nothing, so --set has no use"},
+      {{"--print-profile-schema", "--trigger"}, "--print-profile-schema boots nothing, so --trigger has no use"},
+      {{"--print-profile-schema", "--board", "reference"}, "the schema is every board's; --board has no use"},
   };
   for (const auto &test : cases) {
     SCOPED_TRACE(test.arguments[0]);
@@ -399,6 +404,10 @@ TEST_F(SetupSim, ProfileExtendsAFileAndPrintsTheEffectiveProfile) {
   EXPECT_EQ(profile["name"], "mine");
   EXPECT_EQ(profile["firmware"]["vendor"], "Base");
   EXPECT_FALSE(profile.contains("extends"));
+  EXPECT_EQ(Sim({"--board", "boards/mine.json", "--print-profile", "--json"}).out, printed.out) << "it is JSON";
+  WriteFile(Path("bad.json"), R"({"extends": "reference", "protocols": {"board_condition": 256}})");
+  ExpectOneLineFailure(Sim({"--board", "bad.json", "--print-profile"}), 1,
+                       "bad.json: protocols.board_condition: expected an integer 0..255, got 256");
   WriteFile(Path("printed.json"), printed.out);
   EXPECT_EQ(SimJson({"--board", "printed.json"})["strings"], report["strings"]) << "the printed profile boots the same";
 }
@@ -559,6 +568,15 @@ TEST_F(SetupSim, PageRendersTheFormsAsTheMenuShowsThem) {
   }
   ASSERT_NE(FormItem(later, "Hardware Monitor", "Refresh"), nullptr);
   EXPECT_EQ((*FormItem(later, "Hardware Monitor", "Refresh"))["key"], 0x3B);
+  // A setting carries its question: id, store, the bytes it owns, flags, defaults, what is stored.
+  const json &sata = *FormItem(later, "Storage Configuration", "SATA Mode");
+  EXPECT_GT(sata["question_id"].get<int>(), 0);
+  EXPECT_EQ(sata["store"], (json{{"name", "Setup"}, {"guid", "EC87D643-EBA4-4BB5-A1E5-3F3E36B20DA9"}, {"id", 1}}));
+  EXPECT_EQ(sata["offset"], 4);
+  EXPECT_EQ(sata["width"], 1);
+  EXPECT_EQ(sata["question_flags"], 0);
+  EXPECT_EQ(sata["default_value"], 2);
+  EXPECT_EQ(sata["stored"], 2);
 
   const Outcome text = Sim({"--nvram", nvram, "--trigger", "--page", "4"});
   EXPECT_NE(text.out.find("removed from the HII database after publishing"), std::string::npos) << text.out;
@@ -566,6 +584,43 @@ TEST_F(SetupSim, PageRendersTheFormsAsTheMenuShowsThem) {
   for (const char *title : {"Main (class 1)", "Server Management (class 64)", "* the package list's own text"}) {
     EXPECT_NE(all.out.find(title), std::string::npos) << title;
   }
+}
+
+// setup-sim forms: the built-in lists, a file of any kind, the settings view with
+// stored values; a broken package is named and the rest still dumped.
+TEST_F(SetupSim, FormsDumpsOpcodesAndSettings) {
+  const Outcome dump = Sim({"forms"});
+  EXPECT_EQ(dump.status, 0) << dump.err;
+  for (const char *line : {"# Advanced (class 2): form package (",
+                           "\n  VarStoreEfi VarStoreId: 0x1, Guid: EC87D643-EBA4-4BB5-A1E5-3F3E36B20DA9, Attributes: 0x7, "
+                           "Size: 687, Name: Setup\n",
+                           "\n      OneOfOption Option: \"Port Addressing\", Flags: 0x30, Type: UINT8, Value: 2, Default, "
+                           "MfgDefault\n"}) {
+    EXPECT_NE(dump.out.find(line), std::string::npos) << line;
+  }
+  const std::string nvram = Path("board.nvram").string();
+  ASSERT_EQ(Sim({"--nvram", nvram}).status, 0);
+  ASSERT_EQ(Sim({"--nvram", nvram, "--set", "SATA Mode=Disabled"}).status, 0);
+  const Outcome settings = Sim({"forms", "--settings", "--nvram", nvram});
+  EXPECT_NE(settings.out.find("Setup:0x4(1)    Advanced > Storage Configuration: SATA Mode  OneOf  [Disabled=0, Channel "
+                              "Addressing=1, Port Addressing=2]  default 2  stored 0\n"),
+            std::string::npos)
+      << settings.out;
+  const json rows = SimJson({"forms", "--settings"});
+  const json &boot = rows["package_lists"][3];
+  EXPECT_EQ(boot["name"], "Boot (class 8)");
+  EXPECT_EQ(boot["form_packages"][0]["settings"][0]["prompt"], "Boot Timeout");
+  EXPECT_EQ(boot["form_packages"][0]["settings"][0]["defaults"], (json{{"0", 5}, {"1", 5}}));
+
+  // A package that breaks is named with the byte where it does.
+  std::ofstream(Path("forms.bin"), std::ios::binary) << std::string("\x0a\0\0\x02\x0e\x86\0\0\0\0", 10);
+  const Outcome refused = Sim({"forms", Path("forms.bin").string()});
+  EXPECT_EQ(refused.status, 1);
+  EXPECT_NE(refused.err.find("form package, byte 4: FormSet opcode of 6 bytes is too short for its fields"),
+            std::string::npos)
+      << refused.err;
+  ExpectOneLineFailure(Sim({"forms", Path("none.bin").string()}), 1, "cannot be read");
+  ExpectOneLineFailure(Sim({"forms", "--nvram", nvram}), 2, "--nvram needs --settings");
 }
 
 // --set changes the byte a setting edits before the boot, so the driver reads it.

@@ -32,6 +32,7 @@ void LoadBoard(const std::string &argument, BootSession &session) {
   const BoardChoice choice = ChooseBoard(argument, session.warnings);
   session.profile = choice.builtin ? sim::LoadBuiltinBoard(choice.name) : sim::LoadBoardProfileFile(choice.name);
   session.boardSource = choice.builtin ? "built in" : choice.name;
+  session.warnings.insert(session.warnings.end(), session.profile.warnings.begin(), session.profile.warnings.end());
 }
 
 // The module's identity by content (64-bit FNV-1a, hex), so that a report says

@@ -32,6 +32,7 @@ std::string Footer() {
          "  setup-sim --nvram board.nvram --trigger --no-save replay that later boot, leaving the file as it is\n"
          "  setup-sim --board my-board.json --json            a board of your own, as JSON\n"
          "  setup-sim --board my-board.json --print-profile   the board with its extends resolved, to copy and edit\n"
+         "  setup-sim --print-profile-schema                  the JSON Schema of board profiles, for an editor\n"
          "  setup-sim --fail get-variable:3                   the driver's third GetVariable call fails\n"
          "  setup-sim --page Advanced                         the Advanced page as the menu shows it\n"
          "  setup-sim --nvram board.nvram --trigger --set sata-mode=disabled --page Advanced\n"
@@ -97,6 +98,14 @@ class SingleValue {
   std::vector<std::string> values_;
 };
 
+// The options that act on a boot: with a command that boots nothing they would be ignored, so they are refused.
+void RefuseBootOptions(const CLI::App &app, const std::string &command) {
+  if (command.empty()) return;
+  for (const char *option : {"--nvram", "--no-save", "--trigger", "--callback", "--fail", "--page", "--set"}) {
+    if (app.count(option) != 0) throw UsageError(command + " boots nothing, so " + option + " has no use with it");
+  }
+}
+
 }  // namespace
 
 std::string SetupSimVersion() { return SETUP_SIM_VERSION; }
@@ -126,7 +135,9 @@ std::optional<CommandLine> ParseCommandLine(int argc, const char *const *argv, s
       ->type_name("NAME=OPTION");
   app.add_flag("--json", line.json, "Print JSON for programs instead of text for people");
   app.add_flag("--print-profile", line.printProfile,
-               "Print the board profile with every extends resolved, instead of booting");
+               "Check the board profile and print it with every extends resolved, instead of booting");
+  app.add_flag("--print-profile-schema", line.printSchema,
+               "Print the JSON Schema of board profiles (docs/board-profile.schema.json), instead of booting");
   app.add_flag("--version", version, "Print the version and the driver module a boot loads");
   app.footer(Footer());
   if (!ParseArguments(app, argc, argv, out, "")) return std::nullopt;
@@ -140,6 +151,10 @@ std::optional<CommandLine> ParseCommandLine(int argc, const char *const *argv, s
   line.save = !noSave;
   for (const std::string &callback : callbacks) line.boot.callbacks.push_back(ParseCallback(callback));
   for (const std::string &fault : faults) line.boot.faults.push_back(ParseFault(fault));
+  RefuseBootOptions(app, line.printProfile ? "--print-profile" : line.printSchema ? "--print-profile-schema" : "");
+  if (line.printSchema && app.count("--board") != 0) {
+    throw UsageError("--print-profile-schema: the schema is every board's; --board has no use with it");
+  }
   return line;
 }
 

@@ -19,6 +19,7 @@ struct CommandLine {
   bool save = true;   // false: --no-save, the --nvram file is left as it was
   bool json = false;
   bool printProfile = false;
+  bool printSchema = false;  // --print-profile-schema
   std::string page;                   // --page: a class, a title or "all"; empty: the whole report
   std::vector<std::string> settings;  // --set NAME=OPTION, applied to the store before the boot
   sim::BootOptions boot;

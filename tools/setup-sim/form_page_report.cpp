@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "sim/machine/guid_text.h"
+#include "sim/machine/utf16_text.h"
 #include "tools/setup-sim/form_pages.h"
 #include "tools/setup-sim/pages.h"
 
@@ -79,15 +81,26 @@ nlohmann::json LineJson(const FormLine &line) {
     case LineKind::Form:
       item["form"] = line.targetForm;
       item["value"] = line.value;
+      item["question_id"] = line.questionId;
+      item["question_flags"] = line.questionFlags;
       break;
     case LineKind::Action:
       item["key"] = line.questionId;
+      item["question_id"] = line.questionId;
+      item["question_flags"] = line.questionFlags;
       break;
     case LineKind::Setting: {
+      item["question_id"] = line.questionId;
+      item["question_flags"] = line.questionFlags;
+      item["store"] = {{"name", sim::Utf16ToUtf8(line.variable).value_or("")},
+                       {"guid", sim::GuidToText(line.variableGuid)},
+                       {"id", line.varStoreId}};
       item["offset"] = line.offset;
+      item["width"] = line.width;
       item["value"] = line.current ? nlohmann::json(line.value) : nlohmann::json(nullptr);
-      item["stored"] = line.current ? nlohmann::json(*line.current) : nlohmann::json(nullptr);
+      item["stored"] = line.storedValue ? nlohmann::json(*line.storedValue) : nlohmann::json(nullptr);
       item["default"] = line.defaultOption;
+      item["default_value"] = line.defaultValue ? nlohmann::json(*line.defaultValue) : nlohmann::json(nullptr);
       nlohmann::json options = nlohmann::json::array();
       for (const auto &[text, value] : line.options) options.push_back({{"text", text}, {"value", value}});
       item["options"] = options;

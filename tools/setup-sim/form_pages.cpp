@@ -6,6 +6,7 @@
 #include <stdexcept>
 
 #include "forms/host/form_package.h"
+#include "sim/little_endian.h"
 #include "sim/profile/number_text.h"
 #include "tools/setup-sim/form_settings.h"
 #include "tools/setup-sim/pages.h"
@@ -56,6 +57,8 @@ class PageBuilder {
     FormLine line;
     line.prompt = ListText(item.prompt);
     line.help = ListText(item.help);
+    line.questionId = item.questionId;
+    line.questionFlags = item.questionFlags;
     switch (item.kind) {
       case forms::FormItemKind::Subtitle:
         break;
@@ -76,7 +79,6 @@ class PageBuilder {
       }
       case forms::FormItemKind::Action:
         line.kind = LineKind::Action;
-        line.questionId = item.questionId;
         break;
       case forms::FormItemKind::Setting:
         Setting(item, line);
@@ -88,6 +90,9 @@ class PageBuilder {
   void Setting(const forms::FormItem &item, FormLine &line) const {
     line.kind = LineKind::Setting;
     line.offset = item.offset;
+    line.width = item.width;
+    line.varStoreId = item.varStoreId;
+    line.defaultValue = item.defaultValue;
     for (const forms::FormOption &option : item.options) {
       line.options.emplace_back(ListText(option.text), option.value);
       if (option.isDefault) line.defaultOption = ListText(option.text);
@@ -99,6 +104,9 @@ class PageBuilder {
     const sim::StoredVariable *variable = BoundVariable(forms_, item, store_);
     if (variable == nullptr || item.offset >= variable->data.size()) return;
     line.current = variable->data[item.offset];
+    if (item.width <= variable->data.size() - item.offset) {
+      line.storedValue = sim::GetLittleEndian(variable->data.data() + item.offset, item.width);
+    }
     char fallback[32];
     std::snprintf(fallback, sizeof fallback, "0x%02X (no such option)", *line.current);
     line.value = fallback;

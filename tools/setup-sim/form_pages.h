@@ -25,14 +25,19 @@ struct FormLine {
   std::string value;          // Text: the string; Setting: the current option's text; Form: the target's title
   bool listText = false;      // Text: the driver did not set the string, the list's own text shows
   uint16_t stringId = 0;      // Text: the value's string id
-  uint16_t questionId = 0;    // Action: the form-callback key
+  uint16_t questionId = 0;    // Form, Action (the form-callback key), Setting
+  uint8_t questionFlags = 0;  // Form, Action, Setting
   uint16_t targetForm = 0;    // Form
-  uint16_t offset = 0;        // Setting: the byte of its variable
-  std::u16string variable;    // Setting: the variable's name and GUID, from the form set's store
+  uint16_t offset = 0;        // Setting: the first byte of its value in its variable
+  uint8_t width = 1;          // Setting: bytes of its value
+  uint16_t varStoreId = 0;    // Setting: the form set's store, its variable's name and GUID
+  std::u16string variable;
   EFI_GUID variableGuid{};
   std::optional<uint8_t> current;  // Setting: the stored byte; nullopt when the variable lacks it
+  std::optional<uint64_t> storedValue;  // Setting: the stored value, width bytes little-endian
   std::vector<std::pair<std::string, uint8_t>> options;  // Setting
   std::string defaultOption;  // Setting
+  std::optional<uint64_t> defaultValue;  // Setting: the standard default's value
 };
 
 struct FormView {
