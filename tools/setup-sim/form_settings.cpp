@@ -64,6 +64,20 @@ uint8_t FindOption(const Setting &setting, const std::string &assignment, const 
 
 }  // namespace
 
+std::vector<NamedSetting> NamedSettings(const sim::BoardProfile &profile) {
+  std::vector<NamedSetting> named;
+  for (const Setting &setting : AllSettings(profile)) {
+    const forms::FormVarStore *varStore = setting.forms.FindVarStore(setting.item.varStoreId);
+    if (varStore == nullptr) continue;
+    NamedSetting each{setting.prompt, varStore->name, varStore->guid, setting.item.offset, setting.item.width, {}};
+    for (const forms::FormOption &option : setting.item.options) {
+      each.options.emplace_back(option.value, ListString(*setting.list, option.text));
+    }
+    named.push_back(std::move(each));
+  }
+  return named;
+}
+
 const sim::StoredVariable *BoundVariable(const forms::FormSet &formSet, const forms::FormItem &setting,
                                          const sim::VariableStore &store) {
   const forms::FormVarStore *varStore = formSet.FindVarStore(setting.varStoreId);

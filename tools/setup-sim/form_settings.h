@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "sim/board_profile.h"
@@ -11,6 +12,19 @@
 #include "sim/variable_store.h"
 
 namespace setup_sim {
+
+// A setting of the forms, the bytes of the variable it edits and its options'
+// texts, so that a change of those bytes can be told by name.
+struct NamedSetting {
+  std::string prompt;
+  std::string variable;  // the variable store's name
+  EFI_GUID guid{};
+  uint16_t offset = 0;
+  uint8_t width = 1;  // bytes, little-endian
+  std::vector<std::pair<uint64_t, std::string>> options;  // value, text
+};
+
+std::vector<NamedSetting> NamedSettings(const sim::BoardProfile &profile);
 
 // The stored variable a setting's variable store names; null when the store
 // is not an EFI variable of the form set or the variable does not exist.
