@@ -564,6 +564,8 @@ TEST_F(SetupSim, NvramShowsForProgramsAndSaysWhatToDo) {
       {{"nvram", "set", "board.nvram", "Marker", "--data", "01", "--data-file", "setup.bin"}, 2,
        "give --data or --data-file, not both"},
       {{"nvram", "set", "board.nvram", "Marker", "Setup", "--data", "01"}, 2, "give one variable NAME, no edits"},
+      {{"nvram", "set", "board.nvram", "Setup:4=1", "--data", "01"}, 2, "give one variable NAME, no edits"},
+      {{"nvram", "show", "board.nvram", "Setup", "--json", "--out", "x"}, 2, "--json excludes --out"},
       {{"nvram", "show", "board.nvram", "Setup", "--raw", "--out", "x"}, 2, "--raw excludes --out"},
       {{"nvram", "list", "board.nvram", "--guid", "EC87D643"}, 2, "expected a GUID of the form 8-4-4-4-12"},
   };

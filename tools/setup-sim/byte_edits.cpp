@@ -56,14 +56,16 @@ ByteEdit ParseByteEdit(const std::string &text) {
 
 void ApplyByteEdit(const ByteEdit &edit, std::vector<uint8_t> &data) {
   if (edit.offset >= data.size() || edit.size > data.size() - edit.offset) {
-    throw std::runtime_error("nvram set " + edit.text + ": " +
-                             (edit.size == 1 ? "byte " + std::to_string(edit.offset)
-                                             : "bytes " + std::to_string(edit.offset) + "-" +
-                                                   std::to_string(edit.offset + edit.size - 1)) +
+    throw std::runtime_error("nvram set " + edit.text + ": " + ByteRange(edit.offset, edit.size) +
                              " would lie past the end of " + edit.variable + ", which is " +
                              std::to_string(data.size()) + " bytes");
   }
   for (size_t i = 0; i < edit.size; ++i) data[edit.offset + i] = static_cast<uint8_t>(edit.value >> (8 * i));
+}
+
+std::string ByteRange(size_t offset, size_t size) {
+  return size == 1 ? "byte " + std::to_string(offset)
+                   : "bytes " + std::to_string(offset) + "-" + std::to_string(offset + size - 1);
 }
 
 uint64_t LittleEndianAt(const std::vector<uint8_t> &data, size_t offset, size_t width) {

@@ -29,6 +29,9 @@ ByteEdit ParseByteEdit(const std::string &text);
 // its bytes run past the end of data (of size bytes); data is then unchanged.
 void ApplyByteEdit(const ByteEdit &edit, std::vector<uint8_t> &data);
 
+// "byte 4" for one byte, "bytes 500-501" for more.
+std::string ByteRange(size_t offset, size_t size);
+
 // width bytes of data from offset as one little-endian number; the caller has
 // checked that data holds them.
 uint64_t LittleEndianAt(const std::vector<uint8_t> &data, size_t offset, size_t width);

@@ -142,10 +142,8 @@ std::vector<SettingChange> ChangedSettings(const std::vector<Setting> &settings,
 
 std::string SettingBytes(const Setting &setting) {
   const forms::FormVarStore *varStore = setting.forms.FindVarStore(setting.item.varStoreId);
-  const std::string name = varStore != nullptr ? varStore->name : "its variable";
-  const size_t first = setting.item.offset, last = first + setting.item.width - 1;
-  return name + (first == last ? " byte " + std::to_string(first)
-                               : " bytes " + std::to_string(first) + "-" + std::to_string(last));
+  return (varStore != nullptr ? varStore->name : "its variable") + " " +
+         ByteRange(setting.item.offset, setting.item.width);
 }
 
 std::vector<const Setting *> ApplySettings(const std::vector<Setting> &settings,

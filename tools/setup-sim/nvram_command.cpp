@@ -97,9 +97,13 @@ int RunNvramCommand(int argc, const char *const *argv, std::ostream &out) {
   for (CLI::App *command : {list, show, set, remove}) {
     command->add_option("--guid", arguments.guid, "Only variables of this vendor GUID")->type_name("GUID");
   }
-  for (CLI::App *command : {list, show}) command->add_flag("--json", arguments.json, "The same as JSON");
-  CLI::Option *raw = show->add_flag("--raw", arguments.raw, "The variable's bytes alone, to stdout");
-  show->add_option("--out", arguments.out, "The variable's bytes into this file")->type_name("FILE")->excludes(raw);
+  list->add_flag("--json", arguments.json, "The same as JSON");
+  CLI::Option *json = show->add_flag("--json", arguments.json, "The same as JSON");
+  CLI::Option *raw = show->add_flag("--raw", arguments.raw, "The variable's bytes alone, to stdout")->excludes(json);
+  show->add_option("--out", arguments.out, "The variable's bytes into this file")
+      ->type_name("FILE")
+      ->excludes(raw)
+      ->excludes(json);
   set->add_option("TARGET", arguments.set.targets,
                   "The variable's NAME with --data or --data-file; otherwise edits: NAME:OFFSET[(SIZE)]=VALUE\n"
                   "(bytes, little-endian) or SETTING=OPTION (a setting of the forms by name)")

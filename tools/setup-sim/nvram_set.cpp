@@ -62,7 +62,9 @@ sim::StoredVariable WholeValue(const sim::VariableStore &store, const NvramSetAr
   if (!arguments.data.empty() && !arguments.dataFile.empty()) {
     throw UsageError("nvram set: give --data or --data-file, not both");
   }
-  if (arguments.targets.size() != 1) throw UsageError("nvram set --data: give one variable NAME, no edits");
+  if (arguments.targets.size() != 1 || IsByteEdit(arguments.targets[0])) {
+    throw UsageError("nvram set --data: give one variable NAME, no edits");
+  }
   const std::string &name = arguments.targets[0];
   if (arguments.attributes != 0 && arguments.attributes != 3 && arguments.attributes != 7) {
     throw UsageError("nvram set --attributes: expected 3 or 7 (non-volatile with boot-service access, 7 with runtime)");
@@ -115,12 +117,9 @@ std::string Value(const std::vector<uint8_t> *data, const Written &written) {
   return text;
 }
 
-// "Setup byte 4", "Setup bytes 500-501"; nothing for a whole variable, which the label names.
+// "  Setup byte 4", "  Setup bytes 500-501"; nothing for a whole variable, which the label names.
 std::string Bytes(const Written &written) {
-  if (written.size == 0) return "";
-  return "  " + DisplayText(written.name) + (written.size == 1 ? " byte " + std::to_string(written.offset)
-                                   : " bytes " + std::to_string(written.offset) + "-" +
-                                         std::to_string(written.offset + written.size - 1));
+  return written.size == 0 ? "" : "  " + DisplayText(written.name) + " " + ByteRange(written.offset, written.size);
 }
 
 const std::vector<uint8_t> *DataOf(const sim::VariableStore &store, const Written &written) {
