@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -18,6 +19,8 @@ struct StoredVariable {
   uint32_t attributes = 0;
   std::vector<uint8_t> data;
 };
+
+struct FirmwareStoreImage;
 
 struct NvramCounters {
   uint64_t reads = 0;          // GetVariable calls
@@ -43,7 +46,8 @@ class VariableStore {
   void DropVolatile();  // a power cycle: only non-volatile variables survive
   const NvramCounters &Counters() const { return counters_; }
 
-  // The file holds the non-volatile variables. Load throws std::runtime_error
+  // The file holds the non-volatile variables, as JSON or as the firmware's own
+  // store image (sim/machine/firmware_store.h), told apart by content. Load throws std::runtime_error
   // naming the file and the fault (only a regular file of at most 64 MiB is
   // read). Save writes the file through WriteUserFile (sim/machine/user_file.h):
   // a new file beside the one the path leads to, renamed over it, so a crash
@@ -53,14 +57,14 @@ class VariableStore {
   // store loaded under one option may be saved only under the same.
   static constexpr const char *kFileOption = "NVRAM file";
   static VariableStore Load(const std::string &path, const std::string &option = kFileOption);
-  // The same checks on a file's text already read; path names it in messages.
+  // The same checks on a file's bytes already read; path names it in messages.
   static VariableStore Parse(const std::string &text, const std::string &path);
   void Save(const std::string &path, const std::string &option = kFileOption) const;
   // Throws what Save would for a file it may not replace (a read-only file, a
   // directory or device, a missing or unwritable folder, a file the run reads
   // as something else), before a boot does any work.
   static void CheckSavable(const std::string &path, const std::string &option = kFileOption);
-  // The board whose boot last saved the file ("" when unknown); kept in the file.
+  // The board whose boot last saved the file ("" when unknown); kept in a JSON file.
   const std::string &Board() const { return board_; }
   void SetBoard(const std::string &board) { board_ = board; }
 
@@ -72,6 +76,9 @@ class VariableStore {
   // read, as JSON object text, so that a save keeps them.
   std::string fileNotes_;
   std::map<std::pair<std::string, std::u16string>, std::string> variableNotes_;  // by (GUID text, name)
+  // The store image the file was read from, if it was one: a save writes that
+  // image again, changed only where the variables changed.
+  std::shared_ptr<const FirmwareStoreImage> image_;
 };
 
 }  // namespace sim

@@ -1,11 +1,14 @@
-// The NVRAM file: the non-volatile variables as JSON (docs/nvram-file.md).
+// The NVRAM file: the non-volatile variables as JSON or as the firmware's store
+// image (firmware_store.h), told apart by content (docs/nvram-file.md).
 // Loading checks every field and fails loudly; saving keeps the notes the file
 // carried and goes through the one safe write every user file takes
 // (user_file.h: atomic, through links, never over a read-only file).
+#include <algorithm>
 #include <nlohmann/json.hpp>
 #include <set>
 #include <stdexcept>
 
+#include "sim/machine/firmware_store.h"
 #include "sim/machine/guid_text.h"
 #include "sim/machine/hex_text.h"
 #include "sim/machine/user_file.h"
@@ -94,6 +97,13 @@ VariableStore VariableStore::Load(const std::string &path, const std::string &op
 
 VariableStore VariableStore::Parse(const std::string &text, const std::string &path) {
   if (text.empty()) Fail(path, "empty file");
+  if (IsFirmwareVolume(text)) {
+    std::vector<StoredVariable> variables;
+    auto image = std::make_shared<const FirmwareStoreImage>(ReadFirmwareStore(text, path, variables));
+    VariableStore store = WithVariables(std::move(variables));
+    store.image_ = std::move(image);
+    return store;
+  }
   Json root;
   try {
     root = Json::parse(text);
@@ -129,6 +139,14 @@ VariableStore VariableStore::Parse(const std::string &text, const std::string &p
 void VariableStore::CheckSavable(const std::string &path, const std::string &option) { CheckWritable(path, option); }
 
 void VariableStore::Save(const std::string &path, const std::string &option) const {
+  if (image_) {
+    std::vector<StoredVariable> nonVolatile = All();
+    nonVolatile.erase(std::remove_if(nonVolatile.begin(), nonVolatile.end(),
+                                     [](const StoredVariable &v) { return (v.attributes & EFI_VARIABLE_NON_VOLATILE) == 0; }),
+                      nonVolatile.end());
+    WriteUserFile(path, UpdatedFirmwareStore(*image_, nonVolatile, option + " " + path), option);
+    return;
+  }
   Json variables = Json::array();
   for (const StoredVariable &variable : All()) {
     if ((variable.attributes & EFI_VARIABLE_NON_VOLATILE) == 0) continue;
