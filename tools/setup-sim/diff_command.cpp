@@ -1,6 +1,7 @@
 #include "tools/setup-sim/diff_command.h"
 
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -17,12 +18,15 @@ std::string VariableText(const ReportVariable &variable) {
          " bytes: " + variable.data;
 }
 
-// The settings the forms of report's board name; none, with why in note, when the board cannot be read now.
-std::vector<NamedSetting> BoardSettings(const DiffReport &report, std::string &note) {
+// The settings of the forms of report's board, which is read into board (the settings point into it);
+// none, with why in note, when the board cannot be read now.
+std::vector<Setting> ReportSettings(const DiffReport &report, std::optional<sim::BoardProfile> &board,
+                                    std::string &note) {
   try {
-    return NamedSettings(report.boardSource == "built in" ? sim::LoadBuiltinBoard(report.board)
-                                                          : sim::LoadBoardProfileFile(report.boardSource));
-  } catch (const std::runtime_error &error) {
+    board = report.boardSource == "built in" ? sim::LoadBuiltinBoard(report.board)
+                                             : sim::LoadBoardProfileFile(report.boardSource);
+    return AllSettings(*board);
+  } catch (const std::exception &error) {
     note = std::string("settings not named: ") + error.what();
     return {};
   }
@@ -54,8 +58,9 @@ size_t CompareStrings(const DiffReport &a, const DiffReport &b, std::ostream &ou
 size_t CompareVariables(const DiffReport &a, const DiffReport &b, std::ostream &out) {
   size_t differences = 0;
   std::string note;
-  std::vector<NamedSetting> settings;
-  bool settingsRead = false;
+  std::optional<sim::BoardProfile> board;  // read at the first changed variable
+  std::vector<Setting> settings;
+  bool boardRead = false;
   for (const auto &[key, variable] : a.variables) {
     const auto other = b.variables.find(key);
     if (other == b.variables.end()) {
@@ -64,8 +69,8 @@ size_t CompareVariables(const DiffReport &a, const DiffReport &b, std::ostream &
       out << "~ variable  " << key << "\n    A: " << VariableText(variable) << "\n    B: " << VariableText(other->second)
           << "\n";
     } else if (other->second.data != variable.data || other->second.attributes != variable.attributes) {
-      if (!settingsRead) settings = BoardSettings(a, note);
-      settingsRead = true;
+      if (!boardRead) settings = ReportSettings(a, board, note);
+      boardRead = true;
       out << "~ variable  " << key << "  (" << variable.data.size() / 2 << " bytes)\n";
       if (other->second.attributes != variable.attributes) {
         out << "    attributes  " << variable.attributes << " -> " << other->second.attributes << "\n";

@@ -1,10 +1,10 @@
 #include "tools/setup-sim/variable_diff.h"
 
 #include <cstdio>
-#include <optional>
 
 #include "sim/machine/guid_text.h"
 #include "sim/machine/utf16_text.h"
+#include "tools/setup-sim/byte_edits.h"
 #include "tools/setup-sim/setup_fields.h"
 
 namespace setup_sim {
@@ -15,29 +15,18 @@ constexpr size_t kMostByteRuns = 16;  // beyond these, a count: a record rewritt
 // Byte i of a report's hex text ("xx" for a masked byte).
 std::string ByteText(const ReportVariable &variable, size_t i) { return variable.data.substr(2 * i, 2); }
 
-// The little-endian value of width bytes from offset; none when a byte is masked or past the end.
-std::optional<uint64_t> ValueAt(const ReportVariable &variable, size_t offset, size_t width) {
-  if (2 * (offset + width) > variable.data.size()) return std::nullopt;
-  uint64_t value = 0;
-  for (size_t i = 0; i < width; ++i) {
+// The variable as the store holds it; a masked byte (part of a host pointer, never a setting's) reads as 0.
+sim::StoredVariable Stored(const ReportVariable &variable) {
+  sim::StoredVariable stored;
+  stored.name = sim::Utf8ToUtf16(variable.name).value_or(u"");
+  stored.guid = sim::GuidFromText(variable.guid).value_or(EFI_GUID{});
+  stored.attributes = static_cast<uint32_t>(variable.attributes);
+  for (size_t i = 0; i < variable.data.size() / 2; ++i) {
     unsigned byte = 0;
-    if (std::sscanf(ByteText(variable, offset + i).c_str(), "%2x", &byte) != 1) return std::nullopt;
-    value |= uint64_t{byte} << (8 * i);
+    if (std::sscanf(ByteText(variable, i).c_str(), "%2x", &byte) != 1) byte = 0;
+    stored.data.push_back(static_cast<uint8_t>(byte));
   }
-  return value;
-}
-
-bool Changed(const ReportVariable &a, const ReportVariable &b, size_t offset, size_t width) {
-  return 2 * (offset + width) <= a.data.size() && a.data.substr(2 * offset, 2 * width) != b.data.substr(2 * offset, 2 * width);
-}
-
-std::string NumberText(const std::optional<uint64_t> &value) { return value ? std::to_string(*value) : "?"; }
-
-std::string OptionText(const NamedSetting &setting, const std::optional<uint64_t> &value) {
-  for (const auto &[option, text] : setting.options) {
-    if (value && *value == option) return text;
-  }
-  return "value " + NumberText(value) + " (no option)";
+  return stored;
 }
 
 std::string Offset(size_t offset) {
@@ -46,29 +35,14 @@ std::string Offset(size_t offset) {
   return text;
 }
 
-void SettingLines(const ReportVariable &a, const ReportVariable &b, const std::vector<NamedSetting> &settings,
-                  std::vector<std::string> &lines) {
-  const std::optional<EFI_GUID> guid = sim::GuidFromText(a.guid);
-  for (const NamedSetting &setting : settings) {
-    if (setting.variable != a.name || !guid || sim::GuidToText(setting.guid) != sim::GuidToText(*guid) ||
-        !Changed(a, b, setting.offset, setting.width)) {
-      continue;
-    }
-    lines.push_back("    setting  " + setting.prompt + ": " + OptionText(setting, ValueAt(a, setting.offset, setting.width)) +
-                    " -> " + OptionText(setting, ValueAt(b, setting.offset, setting.width)) + "  (byte " +
-                    std::to_string(setting.offset) + ")");
-  }
-}
-
-void FieldLines(const ReportVariable &a, const ReportVariable &b, std::vector<std::string> &lines) {
-  sim::StoredVariable stored;
-  stored.name = sim::Utf8ToUtf16(a.name).value_or(u"");
-  stored.guid = sim::GuidFromText(a.guid).value_or(EFI_GUID{});
-  for (const SetupField &field : SetupFieldsOf(stored)) {
-    if (!Changed(a, b, field.offset, field.width)) continue;
-    lines.push_back("    field    offset " + std::to_string(field.offset) + ": " +
-                    NumberText(ValueAt(a, field.offset, field.width)) + " -> " +
-                    NumberText(ValueAt(b, field.offset, field.width)) + "  " + field.meaning);
+void FieldLines(const sim::StoredVariable &a, const sim::StoredVariable &b, std::vector<std::string> &lines) {
+  for (const SetupField &field : SetupFieldsOf(a)) {
+    if (field.offset + field.width > a.data.size()) continue;
+    const uint64_t old = LittleEndianAt(a.data, field.offset, field.width);
+    const uint64_t now = LittleEndianAt(b.data, field.offset, field.width);
+    if (old == now) continue;
+    lines.push_back("    field    offset " + std::to_string(field.offset) + ": " + std::to_string(old) + " -> " +
+                    std::to_string(now) + "  " + field.meaning);
   }
 }
 
@@ -92,11 +66,14 @@ void ByteLines(const ReportVariable &a, const ReportVariable &b, std::vector<std
 }  // namespace
 
 std::vector<std::string> NamedChanges(const ReportVariable &a, const ReportVariable &b,
-                                      const std::vector<NamedSetting> &settings) {
+                                      const std::vector<Setting> &settings) {
   std::vector<std::string> lines;
   if (a.data == b.data) return lines;
-  SettingLines(a, b, settings, lines);
-  FieldLines(a, b, lines);
+  const sim::StoredVariable before = Stored(a), after = Stored(b);
+  for (const SettingChange &change : ChangedSettings(settings, &before, after)) {
+    lines.push_back("    setting  " + change.description);
+  }
+  FieldLines(before, after, lines);
   ByteLines(a, b, lines);
   return lines;
 }

@@ -13,8 +13,8 @@
 namespace setup_sim {
 
 // One line each, indented for diff's output; empty when a and b hold the same
-// bytes. a and b hold data of one size.
+// bytes. a and b hold data of one size; settings are the forms' (AllSettings).
 std::vector<std::string> NamedChanges(const ReportVariable &a, const ReportVariable &b,
-                                      const std::vector<NamedSetting> &settings);
+                                      const std::vector<Setting> &settings);
 
 }  // namespace setup_sim
