@@ -94,6 +94,20 @@ TEST(AsciiStrCmp, SignedDifferenceAtTheFirstMismatch) {
   }
 }
 
+TEST(StrLen, CountsUpToTheFirstZeroAndReadsNoFurther) {
+  // Each text is followed by a byte that is not zero: a count that starts past
+  // the first character runs on over an empty text's terminator.
+  struct Case {
+    const char *text;
+    UINTN length;
+  } cases[] = {{"\0x", 0}, {"a\0x", 1}, {"abc\0x", 3}};
+  for (const Case &c : cases) {
+    EXPECT_EQ(AsciiStrLen(c.text), c.length) << c.text;
+    std::vector<CHAR16> wide(c.text, c.text + c.length + 2);
+    EXPECT_EQ(WideStrLen(wide.data()), c.length) << c.text;
+  }
+}
+
 TEST(AsciiEqual3, ComparesThreeBytesPastAZero) {
   struct Case {
     const char *first, *second;
