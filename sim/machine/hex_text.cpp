@@ -21,13 +21,18 @@ std::string HexOf(const std::vector<uint8_t> &bytes) {
 }
 
 std::optional<std::vector<uint8_t>> BytesOfHex(const std::string &hex) {
-  if (hex.size() % 2 != 0) return std::nullopt;
   std::vector<uint8_t> bytes;
   bytes.reserve(hex.size() / 2);
-  for (size_t i = 0; i < hex.size(); i += 2) {
-    int high = HexDigitValue(hex[i]), low = HexDigitValue(hex[i + 1]);
+  for (size_t i = 0; i < hex.size();) {
+    if (hex[i] == ' ') {
+      ++i;
+      continue;
+    }
+    const int high = HexDigitValue(hex[i]);
+    const int low = i + 1 < hex.size() ? HexDigitValue(hex[i + 1]) : -1;
     if (high < 0 || low < 0) return std::nullopt;
     bytes.push_back(static_cast<uint8_t>(high * 16 + low));
+    i += 2;
   }
   return bytes;
 }

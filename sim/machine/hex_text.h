@@ -1,4 +1,5 @@
-// Bytes as hexadecimal text, the form the NVRAM file stores data in.
+// Bytes as hexadecimal text: the form the NVRAM file stores data in, and the one
+// form every hex input takes (board profiles, the NVRAM file, `nvram set --data`).
 #pragma once
 
 #include <cstdint>
@@ -10,7 +11,8 @@ namespace sim {
 
 int HexDigitValue(char c);  // -1 for anything but 0-9, a-f, A-F
 std::string HexOf(const std::vector<uint8_t> &bytes);  // lower case, two digits a byte
-// nullopt for an odd count of digits or any other character.
+// Two digits a byte, blanks allowed between bytes and around them ("0100ff",
+// "01 00 ff"); nullopt for a byte cut in half or any other character.
 std::optional<std::vector<uint8_t>> BytesOfHex(const std::string &hex);
 
 }  // namespace sim

@@ -6,20 +6,9 @@ namespace sim {
 namespace {
 
 std::vector<uint8_t> ReadHex(const JsonField &field) {
-  const std::string text = field.String();
-  std::vector<uint8_t> bytes;
-  for (size_t i = 0; i < text.size();) {
-    if (text[i] == ' ') {
-      ++i;
-      continue;
-    }
-    const int high = HexDigitValue(text[i]);
-    const int low = i + 1 < text.size() ? HexDigitValue(text[i + 1]) : -1;
-    if (high < 0 || low < 0) field.Expected("hex bytes, two digits each");
-    bytes.push_back(static_cast<uint8_t>(high * 16 + low));
-    i += 2;
-  }
-  return bytes;
+  std::optional<std::vector<uint8_t>> bytes = BytesOfHex(field.String());
+  if (!bytes) field.Expected("hex bytes, two digits each");
+  return std::move(*bytes);
 }
 
 std::vector<uint8_t> ReadAscii(const JsonObject &object) {

@@ -155,8 +155,13 @@ TEST_F(SetupSim, BadNvramFileFailsAndIsLeftAlone) {
 // Every read failure names the file and its true cause; nothing is read without limit or waits.
 TEST_F(SetupSim, ReadFailuresSayWhatIsTrue) {
   WriteFile(Path("empty.json"), "");
+  WriteFile(Path("s.nvram"), R"({"format": "setup-sim nvram", "version": 1, "variables": []})");
   fs::create_directories(Path("folder.nvram"));
   ASSERT_EQ(::mkfifo(Path("fifo.nvram").c_str(), 0600), 0);
+  const auto setFrom = [](const std::string &file) {
+    return std::vector<std::string>{"nvram", "set", "s.nvram", "X", "--guid", "EC87D643-EBA4-4BB5-A1E5-3F3E36B20DA9",
+                                    "--data-file", file};
+  };
   const struct {
     std::vector<std::string> arguments;
     std::string message;
@@ -168,9 +173,14 @@ TEST_F(SetupSim, ReadFailuresSayWhatIsTrue) {
       {{"--nvram", "folder.nvram", "--no-save"}, "NVRAM file folder.nvram: is a directory"},
       {{"--nvram", "/dev/zero", "--no-save"}, "NVRAM file /dev/zero: is not a regular file"},
       {{"--nvram", "fifo.nvram", "--no-save"}, "NVRAM file fifo.nvram: is not a regular file"},
+      {setFrom("fifo.nvram"), "nvram set --data-file fifo.nvram: is not a regular file"},
+      {setFrom("/dev/zero"), "nvram set --data-file /dev/zero: is not a regular file"},
+      {setFrom("folder.nvram"), "nvram set --data-file folder.nvram: is a directory"},
+      {setFrom("empty.json"), "nvram set --data-file empty.json: is empty"},
+      {setFrom("none"), "nvram set --data-file none: no such file"},
   };
   for (const auto &test : cases) {
-    SCOPED_TRACE(test.arguments[1]);
+    SCOPED_TRACE(test.arguments.back());
     ExpectOneLineFailure(Sim(test.arguments), 1, "setup-sim: " + test.message);
   }
 }
@@ -239,6 +249,8 @@ TEST_F(SetupSim, NoOutputReplacesWhatItMustNot) {
       {"--nvram", {"browse", "--keys", "right", "--nvram", "@"}},
       {"--screen", {"browse", "--keys", "right", "--screen", "@"}},
       {"NVRAM file", {"nvram", "set", "@", "Marker", "--guid", "EC87D643-EBA4-4BB5-A1E5-3F3E36B20DA9", "--data", "01"}},
+      {"NVRAM file", {"nvram", "set", "@", "Setup:4=0"}},
+      {"--out", {"nvram", "show", "v.nvram", "Setup", "--out", "@"}},
   };
   struct Case {
     std::vector<std::string> arguments;
@@ -259,6 +271,8 @@ TEST_F(SetupSim, NoOutputReplacesWhatItMustNot) {
       {{"browse", "--board", "child.json", "--keys", "right", "--screen", "base.json"},
        "--screen base.json: is the file this run reads as --board"},
       {{"--board", "child.json", "--nvram", "base.json"}, "--nvram base.json: is the file this run reads as --board"},
+      {{"nvram", "show", "v.nvram", "Setup", "--out", "link.nvram"},
+       "--out link.nvram: is the file this run reads as NVRAM file; it is left as it was"},
       {{"browse", "--keys", "right", "--screen", "module.so"},
        "--screen module.so: is the file this run reads as the driver module",
        "SETUP_DRIVER_MODULE=module.so"},
@@ -266,7 +280,7 @@ TEST_F(SetupSim, NoOutputReplacesWhatItMustNot) {
   for (const auto &target : classes) {
     if (target.target == "null" && !device) continue;
     for (const auto &writer : writers) {
-      if (writer.arguments[0] == "nvram" && !target.needsStore) continue;
+      if (writer.option == std::string("NVRAM file") && !target.needsStore) continue;
       Case c{writer.arguments, writer.option + (" " + target.target + ": ") + target.why};
       for (std::string &argument : c.arguments) argument = argument == "@" ? target.target : argument;
       cases.push_back(c);
@@ -491,7 +505,7 @@ TEST_F(SetupSim, NvramCommandsListShowSetAndDelete) {
   const std::string guid = "EC87D643-EBA4-4BB5-A1E5-3F3E36B20DA9";
   EXPECT_EQ(Sim({"nvram", "set", "board.nvram", "Marker", "--guid", guid, "--data", "0102"}).status, 0);
   const Outcome listed = Sim({"nvram", "list", "board.nvram"});
-  EXPECT_NE(listed.out.find("  Marker  " + guid + "  NV+BS+RT (0x7)  2 bytes\n"), std::string::npos) << listed.out;
+  EXPECT_NE(listed.out.find("  Marker  " + guid + " (setup)  NV+BS+RT (0x7)  2 bytes\n"), std::string::npos) << listed.out;
   const Outcome setup = Sim({"nvram", "show", "board.nvram", "Setup"});
   EXPECT_NE(setup.out.find("  offset 394  1       set to 1 at every load\n"), std::string::npos) << setup.out;
 
@@ -502,6 +516,128 @@ TEST_F(SetupSim, NvramCommandsListShowSetAndDelete) {
   ASSERT_NE(FindVariable(next, "Marker"), nullptr);
   EXPECT_EQ((*FindVariable(next, "Marker"))["data"], "0102");
   ExpectOneLineFailure(Sim({"nvram", "set", "board.nvram", "Marker", "--data", "0g"}), 2, "expected hex bytes");
+}
+
+// Edits as setup-variable editors write them, bytes at an offset and settings by name, in order on one
+// file: each success prints what it changed as read back from the saved file; a refusal leaves the file as it was.
+TEST_F(SetupSim, NvramSetEditsBytesAndSettingsInPlace) {
+  ASSERT_EQ(Sim({"--nvram", "board.nvram"}).status, 0);
+  const struct {
+    std::vector<std::string> edits;
+    int status;
+    std::string says;  // all of stdout for a success; part of the one-line message for a refusal
+  } cases[] = {
+      {{"Setup:0x4=0x0", "Setup:0x1F4(2)=0x0100"}, 0,
+       "Setup:0x4=0x0  Setup byte 4: 0x02 -> 0x00\n"
+       "Setup:0x1F4(2)=0x0100  Setup bytes 500-501: 0x0401 -> 0x0100\n"
+       "SATA Mode: Port Addressing -> Disabled\n"
+       "Console Redirection: Enabled -> Disabled\n"
+       "Console Redirection Speed: 115200 -> 19200\n"},
+      {{"sata-mode=channel addressing", "Stop After SATA=1"}, 0,
+       "sata-mode=channel addressing  Setup byte 4: 0x00 -> 0x01\n"
+       "Stop After SATA=1  Setup byte 77: 0x00 -> 0x01\n"
+       "SATA Mode: Disabled -> Channel Addressing\n"
+       "Stop After SATA: Disabled -> Enabled\n"},
+      // A byte a setting owns takes only its options' values, whichever way it is written.
+      {{"Setup:0x4=7"}, 2,
+       "nvram set: Setup byte 4 (SATA Mode) would hold 7, which is none of its options (Disabled 0, Channel "
+       "Addressing 1, Port Addressing 2); --force writes it anyway"},
+      {{"Setup:0x4(2)=0x0003"}, 2, "Setup byte 4 (SATA Mode) would hold 3"},  // byte 5 is no setting's
+      {{"Setup:0x4=2", "Setup:77=9"}, 2, "Setup byte 77 (Stop After SATA) would hold 9"},
+      {{"Setup:0x4=1", "Setup:0x2AF=1"}, 1,
+       "nvram set Setup:0x2AF=1: byte 687 would lie past the end of Setup, which is 687 bytes"},
+      {{"Setup:0x2AE(2)=1"}, 1, "bytes 686-687 would lie past the end of Setup"},
+      {{"Setup:0xFFFFFFFFFFFFFFFF(8)=1"}, 1, "would lie past the end of Setup"},
+      {{"Setup:0x4(3)=1"}, 2, "nvram set Setup:0x4(3)=1: the size is not 1, 2, 4 or 8"},
+      {{"Setup:0x4=0x100"}, 2, "the value 0x100 does not fit in 1 byte"},
+      {{"Setup:0x4(2)=0x10000"}, 2, "the value 0x10000 does not fit in 2 bytes"},
+      {{"Setup:0x4=x"}, 2, "the value x is not a number"},
+      {{"Setup:4x=1"}, 2, "the offset 4x is not a number"},
+      {{":4=1"}, 2, "no variable name before the colon"},
+      {{"NoSuch:0=1"}, 1, "no variable NoSuch"},
+      {{"SATA Mode=AHCI"}, 2, "nvram set SATA Mode=AHCI: SATA Mode has no option AHCI"},
+      {{"Turbo=on"}, 2, "nvram set Turbo=on: no setting is called Turbo"},
+      {{"Setup"}, 2, "nvram set Setup: expected an edit (NAME:OFFSET=VALUE or SETTING=OPTION), or --data HEX"},
+      {{"Setup:0x4=7", "--force"}, 0,
+       "Setup:0x4=7  Setup byte 4: 0x01 -> 0x07\n"
+       "SATA Mode: Channel Addressing -> 7  (forced: Setup byte 4 (SATA Mode) would hold 7, which is none of its "
+       "options (Disabled 0, Channel Addressing 1, Port Addressing 2))\n"},
+  };
+  for (const auto &test : cases) {
+    std::vector<std::string> arguments = {"nvram", "set", "board.nvram"};
+    arguments.insert(arguments.end(), test.edits.begin(), test.edits.end());
+    SCOPED_TRACE(test.edits[0]);
+    const std::string before = ReadFile(Path("board.nvram"));
+    const Outcome run = Sim(arguments);
+    if (test.status == 0) {
+      EXPECT_EQ(run.status, 0) << run.err;
+      EXPECT_EQ(run.out, test.says);
+    } else {
+      ExpectOneLineFailure(run, test.status, test.says);
+      EXPECT_EQ(ReadFile(Path("board.nvram")), before);
+    }
+  }
+  const json setup = json::parse(Sim({"nvram", "show", "board.nvram", "Setup", "--json"}).out);
+  const std::string data = setup["data"];
+  EXPECT_EQ(data.substr(2 * 4, 2), "07");
+  EXPECT_EQ(data.substr(2 * 77, 2), "01");
+  EXPECT_EQ(data.substr(2 * 500, 4), "0001");
+}
+
+// The forms of nvram list and show for programs, the bytes alone, and data from a file; messages that say what
+// to do.
+TEST_F(SetupSim, NvramShowsForProgramsAndSaysWhatToDo) {
+  ASSERT_EQ(Sim({"--nvram", "board.nvram"}).status, 0);
+  const std::string setupGuid = "EC87D643-EBA4-4BB5-A1E5-3F3E36B20DA9";
+  const json listed = json::parse(Sim({"nvram", "list", "board.nvram", "--json"}).out);
+  const json only = json::parse(Sim({"nvram", "list", "board.nvram", "--json", "--guid", setupGuid}).out);
+  ASSERT_LT(only["variables"].size(), listed["variables"].size()) << "the store holds other GUIDs' variables too";
+  for (const json &variable : only["variables"]) {
+    EXPECT_EQ(variable["guid"], setupGuid);
+    EXPECT_EQ(variable["guid_name"], "setup");
+  }
+  const json setup = json::parse(Sim({"nvram", "show", "board.nvram", "Setup", "--json"}).out);
+  EXPECT_EQ(setup["size"], 687);
+  EXPECT_EQ(setup["fields"][0], json({{"offset", 4}, {"width", 1}, {"value", 2}, {"meaning", setup["fields"][0]["meaning"]}}));
+  EXPECT_EQ(Sim({"nvram", "show", "board.nvram", "Setup", "--raw"}).out.size(), 687u);
+  const Outcome out = Sim({"nvram", "show", "board.nvram", "Setup", "--out", "setup.bin"});
+  EXPECT_EQ(out.out, "Setup: 687 bytes written to setup.bin\n");
+  EXPECT_EQ(Sim({"nvram", "set", "board.nvram", "Copy", "--guid", setupGuid, "--data-file", "setup.bin"}).status, 0);
+  EXPECT_EQ(json::parse(Sim({"nvram", "show", "board.nvram", "Copy", "--json"}).out)["data"], setup["data"]);
+  EXPECT_NE(Sim({"nvram", "list", "board.nvram"}).out.find("  Setup  " + setupGuid + " (setup)  NV+BS+RT (0x7)  687 bytes\n"),
+            std::string::npos);
+  EXPECT_EQ(Sim({"nvram", "set", "board.nvram", "Marker", "--guid", setupGuid, "--data", " de ad "}).status, 0);
+  EXPECT_EQ(json::parse(Sim({"nvram", "show", "board.nvram", "Marker", "--json"}).out)["data"], "dead");
+
+  const struct {
+    std::vector<std::string> arguments;
+    int status;
+    std::string message;
+  } cases[] = {
+      {{"nvram", "frob", "board.nvram"}, 2, "nvram: no subcommand frob; the subcommands are list, show, set, delete"},
+      {{"nvram", "set", "board.nvram", "NewVar", "--data", "01"}, 2,
+       "nvram set NewVar: board.nvram has no variable NewVar; a new variable needs --guid GUID (and --attributes 3 "
+       "or 7; 7 when not given)"},
+      {{"nvram", "set", "board.nvram", "Marker", "--data", "de a"}, 2, "expected hex bytes"},
+      {{"nvram", "set", "board.nvram", "Marker", "--data", "01", "--data-file", "setup.bin"}, 2,
+       "give --data or --data-file, not both"},
+      {{"nvram", "set", "board.nvram", "Marker", "Setup", "--data", "01"}, 2, "give one variable NAME, no edits"},
+      {{"nvram", "set", "board.nvram", "Setup:4=1", "--data", "01"}, 2, "give one variable NAME, no edits"},
+      {{"nvram", "show", "board.nvram", "Setup", "--json", "--out", "x"}, 2, "--json excludes --out"},
+      {{"nvram", "show", "board.nvram", "Setup", "--raw", "--out", "x"}, 2, "--raw excludes --out"},
+      {{"nvram", "list", "board.nvram", "--guid", "EC87D643"}, 2, "expected a GUID of the form 8-4-4-4-12"},
+  };
+  for (const auto &test : cases) {
+    SCOPED_TRACE(test.message);
+    ExpectOneLineFailure(Sim(test.arguments), test.status, test.message);
+  }
+
+  // A record too short for a setting: what a boot would do with it, on both paths that set settings by name.
+  ASSERT_EQ(Sim({"nvram", "set", "board.nvram", "Setup", "--data", "01020304"}).status, 0);
+  const std::string tooShort = "the stored Setup is 4 bytes, too short to hold Setup byte 4 (SATA Mode; the forms' "
+                               "record is 687 bytes). A boot keeps a short Setup as it is";
+  ExpectOneLineFailure(Sim({"nvram", "set", "board.nvram", "SATA Mode=Disabled"}), 1, tooShort);
+  ExpectOneLineFailure(Sim({"--nvram", "board.nvram", "--set", "SATA Mode=Disabled"}), 1, tooShort);
 }
 
 TEST_F(SetupSim, HelpExplainsItselfWithAnExample) {
@@ -703,7 +839,7 @@ TEST_F(SetupSim, BadPageOrSettingFailsWithOneLineNamingTheChoices) {
   ExpectOneLineFailure(Sim({"--nvram", nvram, "--set", "SATA Mode=AHCI"}), 2, "Disabled, Channel Addressing");
   ExpectOneLineFailure(Sim({"--nvram", nvram, "--set", "SATA Mode"}), 2, "expected NAME=OPTION");
   EXPECT_EQ(ReadFile(nvram), before) << "a refused setting leaves the file alone";
-  ExpectOneLineFailure(Sim({"--set", "SATA Mode=Disabled"}), 1, "has no Setup variable holding byte 4");
+  ExpectOneLineFailure(Sim({"--set", "SATA Mode=Disabled"}), 1, "the NVRAM store has no Setup variable yet; boot once");
 }
 
 // The browser driven by keys: what a user at the keyboard would see.

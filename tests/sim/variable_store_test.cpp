@@ -232,6 +232,8 @@ TEST(VariableStoreTest, MalformedFilesFailNamingTheFileAndTheFault) {
       {"missing data", head + good.substr(0, good.size() - 2) + "}]}", "variable 0 has no \"data\""},
       {"odd hex", head + good + R"("data": "010"}]})", "\"data\""},
       {"bad hex digit", head + good + R"("data": "0g"}]})", "\"data\""},
+      {"byte split by a blank", head + good + R"("data": "01 0 2"}]})", "\"data\""},
+      {"blanks only", head + good + R"("data": "  "}]})", "\"data\""},
       {"bad guid", head + R"({"name": "A", "guid": "EC87D643-EBA4", "attributes": 7, "data": "00"}]})", "\"guid\""},
       {"empty name", head + R"({"name": "", "guid": "EC87D643-EBA4-4BB5-A1E5-3F3E36B20DA9", "attributes": 7,
           "data": "00"}]})", "\"name\""},

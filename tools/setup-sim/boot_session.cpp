@@ -116,7 +116,7 @@ BootSession OpenSession(const CommandLine &line) {
     }
   }
   OpenStore(line, session);
-  ApplySettings(session.profile, line.settings, session.store);
+  if (!line.settings.empty()) ApplySettings(AllSettings(session.profile), line.settings, session.store);
   session.settings = line.settings;
   session.page = line.page;
   session.laterBoot = IsLaterBoot(session.store);

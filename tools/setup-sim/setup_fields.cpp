@@ -1,6 +1,7 @@
 #include "tools/setup-sim/setup_fields.h"
 
 #include "sim/machine/guid_text.h"
+#include "tools/setup-sim/byte_edits.h"
 
 namespace setup_sim {
 namespace {
@@ -29,6 +30,10 @@ const std::vector<SetupField> &SetupFieldsOf(const sim::StoredVariable &variable
   static const std::vector<SetupField> kNone;
   const bool setup = variable.name == u"Setup" && sim::GuidToText(variable.guid) == kSetupGuid;
   return setup ? kSetupFields : kNone;
+}
+
+uint64_t SetupFieldValue(const sim::StoredVariable &variable, const SetupField &field) {
+  return LittleEndianAt(variable.data, field.offset, field.width);
 }
 
 }  // namespace setup_sim

@@ -21,4 +21,7 @@ struct SetupField {
 // Empty unless variable is Setup under its vendor GUID.
 const std::vector<SetupField> &SetupFieldsOf(const sim::StoredVariable &variable);
 
+// The field's value, read little-endian; the caller checks that the variable holds it.
+uint64_t SetupFieldValue(const sim::StoredVariable &variable, const SetupField &field);
+
 }  // namespace setup_sim

@@ -8,6 +8,7 @@
 #include "sim/machine/service_faults.h"
 #include "tools/setup-sim/command_line.h"
 #include "tools/setup-sim/form_page_report.h"
+#include "tools/setup-sim/guid_names.h"
 #include "tools/setup-sim/pages.h"
 #include "tools/setup-sim/report_header.h"
 #include "tools/setup-sim/status_names.h"
@@ -140,8 +141,10 @@ void WriteServiceCalls(const sim::BootReport &report, std::ostream &out) {
 }  // namespace
 
 void WriteVariableHeading(const sim::StoredVariable &variable, std::ostream &out) {
-  out << "  " << Printable(DisplayText(variable.name)) << "  " << sim::GuidToText(variable.guid) << "  "
-      << AttributeNames(variable.attributes) << "  " << variable.data.size() << " bytes\n";
+  const char *guidName = GuidName(variable.guid);
+  out << "  " << Printable(DisplayText(variable.name)) << "  " << sim::GuidToText(variable.guid)
+      << (guidName != nullptr ? std::string(" (") + guidName + ")" : "") << "  " << AttributeNames(variable.attributes)
+      << "  " << variable.data.size() << " bytes\n";
 }
 
 void WriteVariable(const sim::StoredVariable &variable, const ShownVariable &shown, std::ostream &out) {
