@@ -538,6 +538,8 @@ TEST_F(SetupSim, NvramSetEditsBytesAndSettingsInPlace) {
        "Stop After SATA=1  Setup byte 77: 0x00 -> 0x01\n"
        "SATA Mode: Disabled -> Channel Addressing\n"
        "Stop After SATA: Disabled -> Enabled\n"},
+      // Each edit shows its own change; the settings' lines compare the file before and after the call.
+      {{"Setup:0x4=0", "Setup:0x4=1"}, 0, "Setup:0x4=0  Setup byte 4: 0x01 -> 0x00\nSetup:0x4=1  Setup byte 4: 0x00 -> 0x01\n"},
       // A byte a setting owns takes only its options' values, whichever way it is written.
       {{"Setup:0x4=7"}, 2,
        "nvram set: Setup byte 4 (SATA Mode) would hold 7, which is none of its options (Disabled 0, Channel "
