@@ -64,6 +64,9 @@ class VariableStore {
   // directory or device, a missing or unwritable folder, a file the run reads
   // as something else), before a boot does any work.
   static void CheckSavable(const std::string &path, const std::string &option = kFileOption);
+  // True for a store read from a firmware store image, which holds any
+  // attributes; a JSON file holds only 3 and 7.
+  bool IsFirmwareImage() const { return image_ != nullptr; }
   // The board whose boot last saved the file ("" when unknown); kept in a JSON file.
   const std::string &Board() const { return board_; }
   void SetBoard(const std::string &board) { board_ = board; }

@@ -1,11 +1,12 @@
 // The files people hand the simulator: a board profile or an NVRAM file, any
-// text. Input: one byte choosing the kind (even: board profile, odd: NVRAM
-// file), then the file's bytes. Either the file loads, or loading throws
+// text. Input: one byte choosing the kind (even: board profile; 1, 5, ...: an
+// NVRAM file; 3, 7, ...: a dmpstore file), then the file's bytes. Either the file loads, or loading throws
 // std::runtime_error whose message names the file; any other exception, a
 // crash or a sanitizer report is a finding. An NVRAM file that loads as a
 // firmware store image is also written back: unchanged it must come out byte
 // for byte, and with one variable replaced and one added it must load again
-// holding exactly those (or be refused as full).
+// holding exactly those (or be refused as full). A dmpstore file that loads
+// must be written back byte for byte.
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
@@ -13,6 +14,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "sim/machine/dmpstore_file.h"
 #include "sim/machine/firmware_store.h"
 #include "sim/machine/guid_text.h"
 #include "sim/profile/profile_loader.h"
@@ -82,6 +84,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   try {
     if ((data[0] & 1) == 0) {
       sim::LoadBoardProfile(text, kSource);
+    } else if ((data[0] & 3) == 3) {
+      if (sim::DmpstoreFileOf(sim::ReadDmpstoreFile(text, kSource)) != text) Finding("a dmpstore file rewritten", "");
     } else {
       sim::VariableStore::Parse(text, kSource);
       if (sim::IsFirmwareVolume(text)) CheckStoreImageWrites(text);

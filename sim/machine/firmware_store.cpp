@@ -4,13 +4,13 @@
 // spare), which is never read nor written here.
 #include "sim/machine/firmware_store.h"
 
-#include <cstdio>
 #include <map>
 #include <set>
 #include <stdexcept>
 
 #include "sim/little_endian.h"
 #include "sim/machine/guid_text.h"
+#include "sim/machine/record_fields.h"
 #include "sim/machine/utf16_text.h"
 
 namespace sim {
@@ -48,12 +48,6 @@ Key KeyOf(const StoredVariable &variable) { return {GuidToText(variable.guid), v
 
 size_t AlignUp4(uint64_t at) { return static_cast<size_t>((at + 3) & ~uint64_t{3}); }
 
-std::string Hex(uint64_t value) {
-  char text[24];
-  std::snprintf(text, sizeof text, "0x%llX", static_cast<unsigned long long>(value));
-  return text;
-}
-
 uint64_t Field(const std::string &bytes, size_t at, size_t width) {
   return GetLittleEndian(reinterpret_cast<const uint8_t *>(bytes.data()) + at, width);
 }
@@ -63,17 +57,7 @@ void PutField(std::string &bytes, size_t at, uint64_t value, size_t width) {
 }
 
 EFI_GUID GuidAt(const std::string &bytes, size_t at) {
-  EFI_GUID guid{static_cast<uint32_t>(Field(bytes, at, 4)), static_cast<uint16_t>(Field(bytes, at + 4, 2)),
-                static_cast<uint16_t>(Field(bytes, at + 6, 2)), {}};
-  for (size_t i = 0; i < 8; ++i) guid.Data4[i] = static_cast<uint8_t>(bytes[at + 8 + i]);
-  return guid;
-}
-
-void PutGuid(std::string &bytes, size_t at, const EFI_GUID &guid) {
-  PutField(bytes, at, guid.Data1, 4);
-  PutField(bytes, at + 4, guid.Data2, 2);
-  PutField(bytes, at + 6, guid.Data3, 2);
-  for (size_t i = 0; i < 8; ++i) bytes[at + 8 + i] = static_cast<char>(guid.Data4[i]);
+  return GuidFromBytes(reinterpret_cast<const uint8_t *>(bytes.data()) + at);
 }
 
 std::string NameText(const std::u16string &name) { return Utf16ToUtf8(name).value_or("(a name that is not UTF-16)"); }
@@ -94,7 +78,7 @@ class Reader {
 
  private:
   [[noreturn]] void Fail(uint64_t at, const std::string &fault) const {
-    throw std::runtime_error("NVRAM file " + path_ + ": offset " + Hex(at) + ": " + fault);
+    throw std::runtime_error("NVRAM file " + path_ + ": offset " + HexNumber(at) + ": " + fault);
   }
 
   void ReadHeaders() {
@@ -106,16 +90,16 @@ class Reader {
     }
     const uint64_t volumeLength = Field(bytes_, kVolumeLengthAt, 8);
     if (volumeLength > bytes_.size()) {
-      Fail(kVolumeLengthAt, "the volume's length " + Hex(volumeLength) + " runs past the file's " +
-                                Hex(bytes_.size()) + " bytes");
+      Fail(kVolumeLengthAt, "the volume's length " + HexNumber(volumeLength) + " runs past the file's " +
+                                HexNumber(bytes_.size()) + " bytes");
     }
     const size_t headerLength = Field(bytes_, kHeaderLengthAt, 2);
     if (headerLength < kVolumeFixedPart || headerLength % 2 != 0 || headerLength + kStoreHeaderSize > volumeLength) {
-      Fail(kHeaderLengthAt, "header length " + Hex(headerLength) + " leaves no room for a variable store");
+      Fail(kHeaderLengthAt, "header length " + HexNumber(headerLength) + " leaves no room for a variable store");
     }
     uint16_t sum = 0;
     for (size_t at = 0; at < headerLength; at += 2) sum = static_cast<uint16_t>(sum + Field(bytes_, at, 2));
-    if (sum != 0) Fail(kChecksumAt, "the firmware volume header's checksum is wrong (its words add up to " + Hex(sum) + ", not 0)");
+    if (sum != 0) Fail(kChecksumAt, "the firmware volume header's checksum is wrong (its words add up to " + HexNumber(sum) + ", not 0)");
 
     const size_t store = headerLength;
     const EFI_GUID format = GuidAt(bytes_, store);
@@ -129,13 +113,13 @@ class Reader {
     }
     const uint64_t storeSize = Field(bytes_, store + kStoreSizeAt, 4);
     if (storeSize < kStoreHeaderSize || store + storeSize > volumeLength) {
-      Fail(store + kStoreSizeAt, "variable store size " + Hex(storeSize) + " does not fit the volume (" +
-                                     Hex(volumeLength) + " bytes)");
+      Fail(store + kStoreSizeAt, "variable store size " + HexNumber(storeSize) + " does not fit the volume (" +
+                                     HexNumber(volumeLength) + " bytes)");
     }
     const auto formatByte = static_cast<uint8_t>(bytes_[store + kStoreFormatAt]);
-    if (formatByte != kFormatted) Fail(store + kStoreFormatAt, "the variable store is not formatted (" + Hex(formatByte) + ", not 0x5A)");
+    if (formatByte != kFormatted) Fail(store + kStoreFormatAt, "the variable store is not formatted (" + HexNumber(formatByte) + ", not 0x5A)");
     const auto stateByte = static_cast<uint8_t>(bytes_[store + kStoreStateAt]);
-    if (stateByte != kHealthy) Fail(store + kStoreStateAt, "the variable store is not healthy (" + Hex(stateByte) + ", not 0xFE)");
+    if (stateByte != kHealthy) Fail(store + kStoreStateAt, "the variable store is not healthy (" + HexNumber(stateByte) + ", not 0xFE)");
     image_.headerSize = layout_.headerSize;
     image_.recordsBegin = AlignUp4(store + kStoreHeaderSize);
     image_.storeEnd = store + storeSize;
@@ -144,16 +128,16 @@ class Reader {
   // Reads the record at at; returns where the next one starts.
   size_t ReadRecord(size_t at) {
     const uint64_t startId = Field(bytes_, at, 2);
-    if (startId != kStartId) Fail(at, "record start id " + Hex(startId) + " is not 0x55AA");
+    if (startId != kStartId) Fail(at, "record start id " + HexNumber(startId) + " is not 0x55AA");
     if (at + layout_.headerSize > image_.storeEnd) {
-      Fail(at, "the variable record's header is cut short by the end of the store at " + Hex(image_.storeEnd));
+      Fail(at, "the variable record's header is cut short by the end of the store at " + HexNumber(image_.storeEnd));
     }
     const uint64_t nameSize = Field(bytes_, at + layout_.nameSizeAt, 4);
     const uint64_t dataSize = Field(bytes_, at + layout_.dataSizeAt, 4);
     const uint64_t end = at + layout_.headerSize + nameSize + dataSize;
     if (end > image_.storeEnd) {
-      Fail(at + layout_.nameSizeAt, "name size " + Hex(nameSize) + " and data size " + Hex(dataSize) +
-                                        " run past the end of the store at " + Hex(image_.storeEnd));
+      Fail(at + layout_.nameSizeAt, "name size " + HexNumber(nameSize) + " and data size " + HexNumber(dataSize) +
+                                        " run past the end of the store at " + HexNumber(image_.storeEnd));
     }
     const auto state = static_cast<uint8_t>(bytes_[at + kStateAt]);
     if (state == kAdded || state == kAddedInTransition) TakeLive(at, state, nameSize, dataSize, end - at);
@@ -187,14 +171,14 @@ class Reader {
     for (size_t i = 0; i + 1 < nameSize; i += 2) variable.name.push_back(static_cast<char16_t>(Field(bytes_, nameAt + i, 2)));
     if (nameSize < 4 || nameSize % 2 != 0 || variable.name.back() != 0 ||
         variable.name.find(u'\0') != variable.name.size() - 1) {
-      Fail(nameAt, "the variable's name (" + Hex(nameSize) + " bytes) is not a non-empty NUL-terminated UCS-2 text");
+      Fail(nameAt, "the variable's name (" + HexNumber(nameSize) + " bytes) is not a non-empty NUL-terminated UCS-2 text");
     }
     variable.name.pop_back();
     variable.guid = GuidAt(bytes_, at + layout_.guidAt);
     variable.attributes = static_cast<uint32_t>(Field(bytes_, at + kAttributesAt, 4));
     const std::string named = "variable " + NameText(variable.name) + " (" + GuidToText(variable.guid) + ")";
     if ((variable.attributes & EFI_VARIABLE_NON_VOLATILE) == 0) {
-      Fail(at + kAttributesAt, named + " is not non-volatile (attributes " + Hex(variable.attributes) + ")");
+      Fail(at + kAttributesAt, named + " is not non-volatile (attributes " + HexNumber(variable.attributes) + ")");
     }
     if (dataSize == 0) Fail(at + layout_.dataSizeAt, named + " has no data");
     const auto *data = reinterpret_cast<const uint8_t *>(bytes_.data()) + nameAt + nameSize;
@@ -230,7 +214,7 @@ std::string RecordOf(const FirmwareStoreImage &image, const StoredVariable &vari
   }
   PutField(record, layout.nameSizeAt, nameSize, 4);
   PutField(record, layout.dataSizeAt, variable.data.size(), 4);
-  PutGuid(record, layout.guidAt, variable.guid);
+  record.replace(layout.guidAt, 16, GuidBytes(variable.guid));
   for (size_t i = 0; i < variable.name.size(); ++i) PutField(record, layout.headerSize + 2 * i, variable.name[i], 2);
   record.replace(layout.headerSize + nameSize, variable.data.size(),
                  reinterpret_cast<const char *>(variable.data.data()), variable.data.size());

@@ -1,33 +1,14 @@
 #include "sim/machine/firmware_tables.h"
 
-#include <array>
 #include <cstring>
 #include <utility>
 
+#include "sim/machine/crc32.h"
 #include "sim/machine/unexpected_call.h"
 
 namespace sim {
 
 namespace {
-
-// The UEFI table CRC: CRC-32 (IEEE 802.3, reflected, polynomial 0xEDB88320),
-// a byte at a time from a table: every boot seals three tables.
-constexpr std::array<uint32_t, 256> kCrcTable = [] {
-  std::array<uint32_t, 256> table{};
-  for (uint32_t byte = 0; byte < 256; ++byte) {
-    uint32_t crc = byte;
-    for (int bit = 0; bit < 8; ++bit) crc = (crc >> 1) ^ (0xEDB88320 & (0U - (crc & 1)));
-    table[byte] = crc;
-  }
-  return table;
-}();
-
-uint32_t Crc32(const void *data, size_t size) {
-  uint32_t crc = 0xFFFFFFFF;
-  const auto *bytes = static_cast<const uint8_t *>(data);
-  for (size_t i = 0; i < size; ++i) crc = (crc >> 8) ^ kCrcTable[(crc ^ bytes[i]) & 0xFF];
-  return ~crc;
-}
 
 constexpr const char *kDxeServiceNames[kDxeServiceCount] = {
     "DxeServices.AddMemorySpace",       "DxeServices.AllocateMemorySpace",

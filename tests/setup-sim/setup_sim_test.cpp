@@ -15,6 +15,8 @@
 
 #include <nlohmann/json.hpp>
 
+#include "sim/machine/dmpstore_file.h"
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -355,6 +357,62 @@ TEST_F(SetupSim, NoSaveLeavesTheStoreUntouched) {
   }
 }
 
+// OVMF's own variable-store file boots as JSON stores do: a first boot, then a
+// later one with the socket and SATA lines; a boot that changes nothing leaves
+// the image byte for byte, and the headers and fault-tolerant-write areas are
+// never touched.
+TEST_F(SetupSim, OvmfsVariableStoreFileBootsAsAnNvramFile) {
+  const std::string ovmfVars = "/usr/share/OVMF/OVMF_VARS_4M.fd";
+  if (!fs::exists(ovmfVars)) GTEST_SKIP() << ovmfVars << " is not installed (package ovmf)";
+  const std::string golden = ReadFile(ovmfVars);
+  WriteFile(Path("vars.fd"), golden);
+  ASSERT_EQ(Sim({"--nvram", "vars.fd"}).status, 0);
+  const Outcome later = Sim({"--nvram", "vars.fd", "--trigger"});
+  EXPECT_EQ(later.status, 0) << later.err;
+  for (const char *line : {"Socket 1 Channel D DIMM 1", "SATA Port 0"}) {
+    EXPECT_NE(later.out.find(line), std::string::npos) << line;
+  }
+  const std::string saved = ReadFile(Path("vars.fd"));
+  ASSERT_EQ(saved.size(), golden.size());
+  EXPECT_EQ(saved.substr(0, 100), golden.substr(0, 100));
+  EXPECT_EQ(saved.substr(0x40000), golden.substr(0x40000));
+  ASSERT_EQ(Sim({"--nvram", "vars.fd", "--trigger"}).status, 0);
+  EXPECT_EQ(ReadFile(Path("vars.fd")), saved);
+}
+
+// A dmpstore file goes out and comes back in; what a store cannot hold is named,
+// a damaged file is refused and the store is left as it was.
+TEST_F(SetupSim, DmpstoreFilesGoInAndOut) {
+  ASSERT_EQ(Sim({"--nvram", "board.nvram"}).status, 0);
+  const Outcome exported = Sim({"nvram", "export", "board.nvram", "dump.bin"});
+  ASSERT_EQ(exported.status, 0) << exported.err;
+  EXPECT_EQ(exported.out.rfind("board.nvram -> dump.bin: ", 0), 0u) << exported.out;
+  const Outcome imported = Sim({"nvram", "import", "dump.bin", "copy.nvram"});
+  ASSERT_EQ(imported.status, 0) << imported.err;
+  EXPECT_EQ(Sim({"nvram", "list", "copy.nvram"}).out, Sim({"nvram", "list", "board.nvram"}).out);
+
+  const EFI_GUID global = {0x8BE4DF61, 0x93CA, 0x11D2, {0xAA, 0x0D, 0x00, 0xE0, 0x98, 0x03, 0x2B, 0x8C}};
+  WriteFile(Path("shell.bin"), sim::DmpstoreFileOf({{u"Lang", global, 7, {'f', 'r', 'a', 0}},
+                                                     {u"ConIn", global, 6, {1}},
+                                                     {u"certdb", global, 0x27, {4, 0, 0, 0}}}));
+  const Outcome mixed = Sim({"nvram", "import", "shell.bin", "copy.nvram"});
+  EXPECT_EQ(mixed.status, 0) << mixed.err;
+  EXPECT_EQ(mixed.out, "shell.bin -> copy.nvram: 1 of 3 variables imported; left out: ConIn "
+                       "(8BE4DF61-93CA-11D2-AA0D-00E098032B8C), volatile: a boot starts without it, certdb "
+                       "(8BE4DF61-93CA-11D2-AA0D-00E098032B8C), attributes 0x27: a JSON NVRAM file holds 3 and 7 only\n");
+  EXPECT_NE(Sim({"nvram", "show", "copy.nvram", "Lang"}).out.find("fra"), std::string::npos);
+
+  std::string damaged = ReadFile(Path("dump.bin"));
+  damaged[30] = static_cast<char>(damaged[30] ^ 1);
+  WriteFile(Path("dump.bin"), damaged);
+  const std::string before = ReadFile(Path("copy.nvram"));
+  ExpectOneLineFailure(Sim({"nvram", "import", "dump.bin", "copy.nvram"}), 1, "dmpstore file dump.bin: offset 0x");
+  EXPECT_EQ(ReadFile(Path("copy.nvram")), before);
+  ExpectOneLineFailure(Sim({"nvram", "export", "copy.nvram", "copy.nvram"}), 1,
+                       "dmpstore file copy.nvram: is the file this run reads as NVRAM file; it is left as it was");
+  EXPECT_EQ(ReadFile(Path("copy.nvram")), before);
+}
+
 TEST_F(SetupSim, VersionNamesTheDriverModule) {
   const Outcome run = Sim({"--version"});
   EXPECT_EQ(run.status, 0);
@@ -545,6 +603,8 @@ TEST_F(SetupSim, NvramSetEditsBytesAndSettingsInPlace) {
        "Stop After SATA=1  Setup byte 77: 0x00 -> 0x01\n"
        "SATA Mode: Disabled -> Channel Addressing\n"
        "Stop After SATA: Disabled -> Enabled\n"},
+      // Each edit shows its own change; the settings' lines compare the file before and after the call.
+      {{"Setup:0x4=0", "Setup:0x4=1"}, 0, "Setup:0x4=0  Setup byte 4: 0x01 -> 0x00\nSetup:0x4=1  Setup byte 4: 0x00 -> 0x01\n"},
       // A byte a setting owns takes only its options' values, whichever way it is written.
       {{"Setup:0x4=7"}, 2,
        "nvram set: Setup byte 4 (SATA Mode) would hold 7, which is none of its options (Disabled 0, Channel "

@@ -10,6 +10,7 @@
 #include "tools/setup-sim/nvram_json.h"
 #include "tools/setup-sim/nvram_lookup.h"
 #include "tools/setup-sim/nvram_set.h"
+#include "tools/setup-sim/nvram_transfer.h"
 #include "tools/setup-sim/setup_fields.h"
 #include "tools/setup-sim/text_report.h"
 
@@ -88,6 +89,7 @@ int RunNvramCommand(int argc, const char *const *argv, std::ostream &out) {
   CLI::App *show = app.add_subcommand("show", "A variable's bytes as hex; for Setup also the fields the driver uses");
   CLI::App *set = app.add_subcommand("set", "Create or replace a variable, or edit bytes or settings in place");
   CLI::App *remove = app.add_subcommand("delete", "Delete a variable");
+  const NvramTransfer transfer(app);
   for (CLI::App *command : {list, show, set, remove}) {
     command->add_option("FILE", arguments.file, "The NVRAM file")->required();
   }
@@ -121,9 +123,12 @@ int RunNvramCommand(int argc, const char *const *argv, std::ostream &out) {
              "  setup-sim nvram set board.nvram 'Setup:0x4=0x0' 'Setup:0x1F4(2)=0x0100'\n"
              "  setup-sim nvram set board.nvram 'SATA Mode=Disabled'\n"
              "  setup-sim nvram set board.nvram Marker --guid EC87D643-EBA4-4BB5-A1E5-3F3E36B20DA9 --data 01\n"
-             "  setup-sim nvram delete board.nvram LastLangCodes   (the next boot is a first boot again)");
+             "  setup-sim nvram delete board.nvram LastLangCodes   (the next boot is a first boot again)\n"
+             "  setup-sim nvram import dump.bin vars.fd           (a dmpstore -s file into a store)\n"
+             "  setup-sim nvram export vars.fd dump.bin           (for dmpstore -l)");
   CheckSubcommand(app, argc, argv);
   if (!ParseArguments(app, argc, argv, out, "nvram: ")) return 0;
+  if (transfer.Run(out)) return 0;
   if (!arguments.guid.empty() && !sim::GuidFromText(arguments.guid)) {
     throw UsageError("nvram --guid " + arguments.guid + ": expected a GUID of the form 8-4-4-4-12");
   }

@@ -25,13 +25,14 @@ namespace {
 // store is smaller); a larger file is a mistake.
 constexpr size_t kLargestDataFile = 1u << 20;
 
-// The bytes an edit wrote, to be read back after the save; size 0: the whole variable.
+// The bytes an edit wrote; size 0: the whole variable.
 struct Written {
   std::string label;
   std::u16string name;
   EFI_GUID guid{};
   size_t offset = 0;
   size_t size = 0;
+  std::string old, now;  // the bytes' value just before and just after the edit
 };
 
 sim::BoardProfile FormsBoard(const NvramSetArguments &arguments, const sim::VariableStore &store) {
@@ -94,7 +95,7 @@ Written Edit(const std::string &target, const NvramSetArguments &arguments, cons
     sim::StoredVariable variable = FindNamed(store, arguments.file, edit.variable, arguments.guid);
     ApplyByteEdit(edit, variable.data);
     store.Put(variable);
-    return {target, variable.name, variable.guid, edit.offset, edit.size};
+    return {target, variable.name, variable.guid, edit.offset, edit.size, "", ""};
   }
   if (target.find('=') == std::string::npos) {
     throw UsageError("nvram set " + target +
@@ -104,7 +105,7 @@ Written Edit(const std::string &target, const NvramSetArguments &arguments, cons
   const Setting &setting = *ApplySettings(settings, {target}, store, "nvram set ")[0];
   const forms::FormVarStore &varStore = *setting.forms.FindVarStore(setting.item.varStoreId);
   return {target, std::u16string(varStore.name.begin(), varStore.name.end()), varStore.guid, setting.item.offset,
-          setting.item.width};
+          setting.item.width, "", ""};
 }
 
 std::string Value(const std::vector<uint8_t> *data, const Written &written) {
@@ -127,6 +128,18 @@ const std::vector<uint8_t> *DataOf(const sim::VariableStore &store, const Writte
   return variable != nullptr ? &variable->data : nullptr;
 }
 
+// Fails when the file read back after the save does not hold what was written.
+void CheckReadBack(const std::string &file, const std::vector<Written> &written, const sim::VariableStore &store) {
+  const sim::VariableStore saved = sim::VariableStore::Load(file);
+  for (const Written &edit : written) {
+    const std::vector<uint8_t> *now = DataOf(saved, edit);
+    if (now == nullptr || *now != *DataOf(store, edit)) {
+      throw std::runtime_error(file + ": " + DisplayText(edit.name) + " read back after the save differs from what "
+                               "was written");
+    }
+  }
+}
+
 }  // namespace
 
 void RunNvramSet(const NvramSetArguments &arguments, std::ostream &out) {
@@ -135,12 +148,20 @@ void RunNvramSet(const NvramSetArguments &arguments, std::ostream &out) {
   const sim::BoardProfile board = FormsBoard(arguments, store);
   const std::vector<Setting> settings = AllSettings(board);
   std::vector<Written> written;
-  if (!arguments.data.empty() || !arguments.dataFile.empty()) {
-    const sim::StoredVariable variable = WholeValue(store, arguments);
-    store.Put(variable);
-    written.push_back({DisplayText(variable.name), variable.name, variable.guid, 0, 0});
-  } else {
-    for (const std::string &target : arguments.targets) written.push_back(Edit(target, arguments, settings, store));
+  const bool whole = !arguments.data.empty() || !arguments.dataFile.empty();
+  for (size_t i = 0; i < (whole ? 1 : arguments.targets.size()); ++i) {
+    const sim::VariableStore prior = store;
+    Written edit;
+    if (whole) {
+      const sim::StoredVariable variable = WholeValue(store, arguments);
+      store.Put(variable);
+      edit = {DisplayText(variable.name), variable.name, variable.guid, 0, 0, "", ""};
+    } else {
+      edit = Edit(arguments.targets[i], arguments, settings, store);
+    }
+    edit.old = Value(DataOf(prior, edit), edit);
+    edit.now = Value(DataOf(store, edit), edit);
+    written.push_back(std::move(edit));
   }
 
   // Each changed variable once, against the store as loaded, so that edits of one call are judged together.
@@ -159,11 +180,8 @@ void RunNvramSet(const NvramSetArguments &arguments, std::ostream &out) {
   }
 
   store.Save(arguments.file);
-  const sim::VariableStore saved = sim::VariableStore::Load(arguments.file);
-  for (const Written &edit : written) {
-    out << edit.label << Bytes(edit) << ": " << Value(DataOf(before, edit), edit) << " -> "
-        << Value(DataOf(saved, edit), edit) << "\n";
-  }
+  CheckReadBack(arguments.file, written, store);
+  for (const Written &edit : written) out << edit.label << Bytes(edit) << ": " << edit.old << " -> " << edit.now << "\n";
   for (const SettingChange &change : changes) {
     out << change.description << (change.refusal.empty() ? "" : "  (forced: " + change.refusal + ")") << "\n";
   }

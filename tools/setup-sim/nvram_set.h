@@ -2,7 +2,8 @@
 // or edited in place: bytes at an offset ("Setup:0x4=0x0") and settings by name
 // ("SATA Mode=Disabled"), several per call. Every change that reaches a byte a
 // setting of the forms owns must leave it one of the setting's options, unless
-// --force; each edit is printed old -> new as read back from the saved file.
+// --force; each edit is printed old -> new, once the saved file has been read
+// back and holds what was written.
 #pragma once
 
 #include <cstdint>

@@ -102,6 +102,7 @@ TEST_F(MemoryPage, VgaLineAndLowMemoryFollowSetup) {
       {R"({"total_mb": 65536})", kSetupDataSize, 0, 0, u"Vga From CPU 0", Text(u"1024 MB")},
       {R"({"total_mb": 65536})", kSetupDataSize, 0, 2, u"Vga From CPU 0", Text(u"2560 MB")},
       {R"({"total_mb": 2048})", kSetupDataSize, 0, 1, u"Vga From CPU 0", Text(u"2048 MB")},
+      {R"({"total_mb": 65536})", kSetupDataSize, 0, 4, u"Vga From CPU 0", Text(u"1024 MB")},
       {R"({"total_mb": 65536})", kSetupDataSize, 0, 7, u"Vga From CPU 0", Text(u"1024 MB")},
       {R"({"total_mb": 65536})", std::nullopt, 0, 0, u"Vga From CPU 0", kUnset},
       // Too short for byte 281 (still holding 271), and too long to read into SetupData.
