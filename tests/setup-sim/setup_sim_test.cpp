@@ -625,6 +625,7 @@ TEST_F(SetupSim, NvramSetEditsBytesAndSettingsInPlace) {
       {{"SATA Mode=AHCI"}, 2, "nvram set SATA Mode=AHCI: SATA Mode has no option AHCI"},
       {{"Turbo=on"}, 2, "nvram set Turbo=on: no setting is called Turbo"},
       {{"Setup"}, 2, "nvram set Setup: expected an edit (NAME:OFFSET=VALUE or SETTING=OPTION), or --data HEX"},
+      {{"Setup:4=1", "--attributes", "3"}, 2, "nvram set --attributes: only with --data or --data-file"},
       {{"Setup:0x4=7", "--force"}, 0,
        "Setup:0x4=7  Setup byte 4: 0x01 -> 0x07\n"
        "SATA Mode: Channel Addressing -> 7  (forced: Setup byte 4 (SATA Mode) would hold 7, which is none of its "
@@ -686,6 +687,8 @@ TEST_F(SetupSim, NvramShowsForProgramsAndSaysWhatToDo) {
        "nvram set NewVar: board.nvram has no variable NewVar; a new variable needs --guid GUID (and --attributes 3 "
        "or 7; 7 when not given)"},
       {{"nvram", "set", "board.nvram", "Marker", "--data", "de a"}, 2, "expected hex bytes"},
+      {{"nvram", "set", "board.nvram", "Marker", "--data", ""}, 2, "nvram set --data: the value is empty"},
+      {{"nvram", "set", "board.nvram", "Marker", "--data-file", ""}, 2, "nvram set --data-file: the value is empty"},
       {{"nvram", "set", "board.nvram", "Marker", "--data", "01", "--data-file", "setup.bin"}, 2,
        "give --data or --data-file, not both"},
       {{"nvram", "set", "board.nvram", "Marker", "Setup", "--data", "01"}, 2, "give one variable NAME, no edits"},
