@@ -144,11 +144,22 @@ TEST_F(SetupSim, BadProfileFailsWithOneLineNamingTheField) {
 }
 
 TEST_F(SetupSim, BadNvramFileFailsAndIsLeftAlone) {
-  for (const std::string &content : {std::string("not json"), std::string(R"({"format": "other"})")}) {
-    SCOPED_TRACE(content);
-    WriteFile(Path("board.nvram"), content);
-    ExpectOneLineFailure(Sim({"--nvram", Path("board.nvram").string()}), 1, "board.nvram");
-    EXPECT_EQ(ReadFile(Path("board.nvram")), content);
+  // A note nested a million deep: kept notes are printed, which recursed as deep and overflowed the stack.
+  const std::string deep = R"({"format": "setup-sim nvram", "version": 1, "note": )" + std::string(1000000, '[') +
+                           std::string(1000000, ']') + R"(, "variables": []})";
+  const struct {
+    std::string content;
+    std::string mentions;
+  } cases[] = {
+      {"not json", "board.nvram"},
+      {R"({"format": "other"})", "board.nvram"},
+      {deep, "board.nvram: nested deeper than 64 objects and arrays"},
+  };
+  for (const auto &test : cases) {
+    SCOPED_TRACE(test.content.substr(0, 40));
+    WriteFile(Path("board.nvram"), test.content);
+    ExpectOneLineFailure(Sim({"--nvram", Path("board.nvram").string()}), 1, test.mentions);
+    EXPECT_EQ(ReadFile(Path("board.nvram")), test.content);
   }
 }
 
@@ -547,6 +558,20 @@ TEST_F(SetupSim, DiffNamesTheStringsAndVariablesThatChanged) {
     bad[json::json_pointer(shape.path)] = shape.value;
     WriteFile(Path("bad.json"), bad.dump());
     ExpectOneLineFailure(Sim({"diff", "a.json", "bad.json"}), 2, "setup-sim: " + shape.message);
+  }
+  // A value nested a million deep where a report has an object: refused, not printed or compared
+  // (either recursed as deep and overflowed the stack).
+  const std::string deep = std::string(1000000, '[') + std::string(1000000, ']');
+  const std::string text = ReadFile(Path("a.json"));
+  for (const auto &[key, message] : {std::pair<std::string, std::string>{"\"variables\": [", "variables[0]: expected an object, got an array"},
+                                     {"\"entry_status\": ", "entry_status: expected an object, got an array"}}) {
+    SCOPED_TRACE(key);
+    std::string nested = text;
+    const size_t at = nested.find(key);
+    ASSERT_NE(at, std::string::npos);
+    nested.insert(at + key.size(), key == "\"variables\": [" ? deep + ", " : deep + ", \"was_entry_status\": ");
+    WriteFile(Path("bad.json"), nested);
+    ExpectOneLineFailure(Sim({"diff", "a.json", "bad.json"}), 2, "setup-sim: bad.json: " + message);
   }
 
   // A changed Setup is told by the settings and fields its changed bytes hold, and by the bytes.

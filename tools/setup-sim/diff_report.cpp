@@ -11,6 +11,7 @@ namespace {
 using nlohmann::json;
 
 constexpr size_t kLargestReport = 256u << 20;
+constexpr size_t kLongestShown = 60;
 // The report shapes diff reads; an older shape joins the list when diff learns it.
 constexpr int kKnownSchemaVersions[] = {kJsonSchemaVersion};
 
@@ -40,10 +41,20 @@ class Node {
     return value_.get<uint64_t>();
   }
   void ExpectObject() const { Expect(value_.is_object(), "an object"); }
+  const json &Value() const { return value_; }
+
+  // A value as a message shows it: an array or object by its kind, since printing one nested
+  // millions deep would recurse as deep; a long text cut short.
+  std::string Shown() const {
+    if (value_.is_array()) return value_.empty() ? "[]" : "an array";
+    if (value_.is_object()) return value_.empty() ? "{}" : "an object";
+    const std::string text = value_.dump();
+    return text.size() <= kLongestShown ? text : text.substr(0, kLongestShown) + "...";
+  }
 
  private:
   void Expect(bool right, const char *what) const {
-    if (!right) Fail(std::string("expected ") + what + ", got " + value_.dump());
+    if (!right) Fail(std::string("expected ") + what + ", got " + Shown());
   }
 
   const json &value_;
@@ -51,13 +62,13 @@ class Node {
   const std::string &file_;
 };
 
-void CheckSchemaVersion(const Node &version, const json &value) {
+void CheckSchemaVersion(const Node &version) {
   std::string known;
   for (const int each : kKnownSchemaVersions) {
-    if (value == each) return;
+    if (version.Value() == each) return;
     known += (known.empty() ? "" : ", ") + std::to_string(each);
   }
-  version.Fail(value.dump() + " is not a report shape this setup-sim reads (it reads " + known +
+  version.Fail(version.Shown() + " is not a report shape this setup-sim reads (it reads " + known +
                "); compare reports of one setup-sim version");
 }
 
@@ -72,7 +83,7 @@ DiffReport ReadDiffReport(const std::string &path) {
     throw std::runtime_error(path + ": not a setup-sim --json report");
   }
   const Node root(document, "", path);
-  CheckSchemaVersion(root.At("schema_version"), document["schema_version"]);
+  CheckSchemaVersion(root.At("schema_version"));
   DiffReport report;
   report.board = root.At("board").Text();
   report.boardSource = root.At("board_source").Text();
@@ -95,7 +106,9 @@ DiffReport ReadDiffReport(const std::string &path) {
     }
     report.variables[variable.name + "  " + variable.guid] = variable;
   }
-  report.entryStatus = document.value("entry_status", json());
+  const Node status = root.At("entry_status");
+  status.ExpectObject();
+  report.entryStatus = {{"name", status.At("name").Text()}, {"value", status.At("value").Unsigned()}};
   return report;
 }
 

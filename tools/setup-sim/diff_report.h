@@ -24,7 +24,7 @@ struct DiffReport {
   std::string boardSource;  // "built in" or the profile file's path
   std::map<std::string, std::string> strings;       // "Class 1 (Main)  24  Firmware Vendor" -> text
   std::map<std::string, ReportVariable> variables;  // "Setup  EC87D643-..." -> the variable
-  nlohmann::json entryStatus;
+  nlohmann::json entryStatus;  // {"name": ..., "value": ...}, as the report gives it
 };
 
 // The report in the file (or pipe) path. Throws std::runtime_error naming path
