@@ -28,6 +28,30 @@ constexpr size_t kLargestFile = 64u << 20;
 const char *const kVariableFields[] = {"name", "guid", "attributes", "data"};
 const char *const kFileFields[] = {"format", "version", "board", "variables"};
 
+// Far deeper than any store or note needs: the notes a file carries are kept as JSON text, and
+// printing a value recurses once a level, so a value nested millions deep would overflow the stack.
+constexpr size_t kDeepestNesting = 64;
+
+// How deep text nests objects and arrays, brackets inside strings not counted.
+size_t NestingDepth(const std::string &text) {
+  size_t depth = 0, deepest = 0;
+  bool inString = false;
+  for (size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    if (inString) {
+      if (c == '\\') ++i;
+      else if (c == '"') inString = false;
+    } else if (c == '"') {
+      inString = true;
+    } else if (c == '[' || c == '{') {
+      deepest = std::max(deepest, ++depth);
+    } else if ((c == ']' || c == '}') && depth > 0) {
+      --depth;
+    }
+  }
+  return deepest;
+}
+
 template <size_t N>
 bool IsOneOf(const std::string &key, const char *const (&names)[N]) {
   for (const char *name : names) {
@@ -103,6 +127,9 @@ VariableStore VariableStore::Parse(const std::string &text, const std::string &p
     VariableStore store = WithVariables(std::move(variables));
     store.image_ = std::move(image);
     return store;
+  }
+  if (NestingDepth(text) > kDeepestNesting) {
+    Fail(path, "nested deeper than " + std::to_string(kDeepestNesting) + " objects and arrays");
   }
   Json root;
   try {

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <cstdint>
@@ -19,6 +20,7 @@ namespace sim {
 namespace {
 
 constexpr int kLongestLinkChain = 40;  // as the kernel's own limit for a path lookup
+constexpr size_t kPipeChunk = 64u << 10;
 
 // strerror's wording, in lower case as the rest of a message.
 std::string Cause(int error) {
@@ -177,26 +179,31 @@ class OpenFile {
 }  // namespace
 
 std::string ReadUserFile(const std::string &path, size_t largest, const std::string &prefix,
-                         const std::string &reader) {
+                         const std::string &reader, ReadSource source) {
   const auto fail = [&](const std::string &cause) { throw std::runtime_error(prefix + cause); };
   // Non-blocking, so that opening a FIFO with no writer returns at once; fstat then refuses it.
   const OpenFile file(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
   if (file.fd() < 0) fail(errno == ENOENT ? "no such file" : Cause(errno));
   struct stat status {};
   if (::fstat(file.fd(), &status) != 0) fail(Cause(errno));
+  const bool pipe = S_ISFIFO(status.st_mode) && source == ReadSource::FileOrPipe;
   if (S_ISDIR(status.st_mode)) fail("is a directory");
-  if (!S_ISREG(status.st_mode)) fail("is not a regular file (a device, FIFO or socket)");
-  if (status.st_size == 0) fail("is empty");
+  if (!S_ISREG(status.st_mode) && !pipe) fail("is not a regular file (a device, FIFO or socket)");
+  // A pipe is read as it comes, waiting for its writer; with none, it reads as empty at once.
+  if (pipe && ::fcntl(file.fd(), F_SETFL, ::fcntl(file.fd(), F_GETFL) & ~O_NONBLOCK) != 0) fail(Cause(errno));
+  if (status.st_size == 0 && !pipe) fail("is empty");
   const std::string tooLarge = "is larger than " + std::to_string(largest) + " bytes";
   if (static_cast<uint64_t>(status.st_size) > largest) fail(tooLarge);
 
   // The size may change while reading; one byte past the cap tells a file that grew.
+  // A pipe's size is known only at its end, so it is read in growing chunks.
   std::string text(static_cast<size_t>(status.st_size), '\0');
   size_t done = 0;
   for (;;) {
     if (done == text.size()) {
       if (text.size() > largest) fail(tooLarge);
-      text.resize(text.size() + 1);
+      const size_t more = pipe ? std::max(done, kPipeChunk) : 1;
+      text.resize(std::min(done + more, largest + 1));
     }
     const ssize_t n = ::read(file.fd(), text.data() + done, text.size() - done);
     if (n < 0 && errno == EINTR) continue;
@@ -205,7 +212,7 @@ std::string ReadUserFile(const std::string &path, size_t largest, const std::str
     done += static_cast<size_t>(n);
   }
   text.resize(done);
-  if (text.empty()) fail("is empty");
+  if (text.empty()) fail(pipe ? "is empty (a pipe whose writer wrote nothing)" : "is empty");
   Remember(path, reader, true);
   return text;
 }

@@ -18,13 +18,18 @@
 
 namespace sim {
 
+// What a read accepts besides a regular file. A pipe (`<(setup-sim --json)`, a
+// FIFO) suits an input that is only read, never one that a run writes back.
+enum class ReadSource { RegularFile, FileOrPipe };
+
 // The whole file's text. Throws std::runtime_error whose message is prefix
 // followed by the cause: "no such file", "is a directory", "is not a regular
 // file", "permission denied", "is empty", "is larger than N bytes", ...
 // reader names what the run reads the file as ("--board", "--nvram"); only a
 // write under the same name may replace it ("" for a file no output replaces).
+// A pipe is read to its end, up to the same cap; one with no writer is empty.
 std::string ReadUserFile(const std::string &path, size_t largest, const std::string &prefix,
-                         const std::string &reader = "");
+                         const std::string &reader = "", ReadSource source = ReadSource::RegularFile);
 
 // Throws what WriteUserFile would for path under option (the command-line
 // option or argument that named it), and checks that a file can be created

@@ -15,6 +15,9 @@ struct RequestCase {
   std::vector<std::pair<UINT16, UINT16>> callbacks;
 };
 
+// ctest names a case by what its parameter prints, so each prints its name.
+void PrintTo(const RequestCase &c, std::ostream *out) { *out << c.name; }
+
 class RunRequestAccepts : public testing::TestWithParam<RequestCase> {};
 
 TEST_P(RunRequestAccepts, ReadsEveryRequest) {
@@ -39,14 +42,15 @@ INSTANTIATE_TEST_SUITE_P(
                     RequestCase{"blanks_comments_and_crlf", "  # a run\r\n\r\ntrigger # later boot\r\n\tcallback\t2 0X3b\r\n",
                                 true, {{2, 0x3B}}},
                     RequestCase{"largest_numbers", "callback 0xFFFF 65535", false, {{0xFFFF, 0xFFFF}}},
-                    RequestCase{"no_final_newline", "trigger", true, {}}),
-    [](const testing::TestParamInfo<RequestCase> &info) { return info.param.name; });
+                    RequestCase{"no_final_newline", "trigger", true, {}}));
 
 struct RejectCase {
   const char *name;
   std::string text;
   UINTN badLine;
 };
+
+void PrintTo(const RejectCase &c, std::ostream *out) { *out << c.name; }
 
 class RunRequestRejects : public testing::TestWithParam<RejectCase> {};
 
@@ -68,8 +72,7 @@ INSTANTIATE_TEST_SUITE_P(
                     RejectCase{"hex_prefix_alone", "callback 0x 1\n", 1},
                     RejectCase{"not_a_digit", "callback 2 3B\n", 1},
                     RejectCase{"trailing_word", "\n\ntrigger now\n", 3},
-                    RejectCase{"zero_byte_in_word", std::string("trig\0ger\n", 9), 1}),
-    [](const testing::TestParamInfo<RejectCase> &info) { return info.param.name; });
+                    RejectCase{"zero_byte_in_word", std::string("trig\0ger\n", 9), 1}));
 
 TEST(RunRequest, BrowsingAndTheExportAreAskedForOnTheirOwnLines) {
   const struct {

@@ -144,44 +144,69 @@ TEST_F(SetupSim, BadProfileFailsWithOneLineNamingTheField) {
 }
 
 TEST_F(SetupSim, BadNvramFileFailsAndIsLeftAlone) {
-  for (const std::string &content : {std::string("not json"), std::string(R"({"format": "other"})")}) {
-    SCOPED_TRACE(content);
-    WriteFile(Path("board.nvram"), content);
-    ExpectOneLineFailure(Sim({"--nvram", Path("board.nvram").string()}), 1, "board.nvram");
-    EXPECT_EQ(ReadFile(Path("board.nvram")), content);
+  // A note nested a million deep: kept notes are printed, which recursed as deep and overflowed the stack.
+  const std::string deep = R"({"format": "setup-sim nvram", "version": 1, "note": )" + std::string(1000000, '[') +
+                           std::string(1000000, ']') + R"(, "variables": []})";
+  const struct {
+    std::string content;
+    std::string mentions;
+  } cases[] = {
+      {"not json", "board.nvram"},
+      {R"({"format": "other"})", "board.nvram"},
+      {deep, "board.nvram: nested deeper than 64 objects and arrays"},
+  };
+  for (const auto &test : cases) {
+    SCOPED_TRACE(test.content.substr(0, 40));
+    WriteFile(Path("board.nvram"), test.content);
+    ExpectOneLineFailure(Sim({"--nvram", Path("board.nvram").string()}), 1, test.mentions);
+    EXPECT_EQ(ReadFile(Path("board.nvram")), test.content);
   }
 }
 
-// Every read failure names the file and its true cause; nothing is read without limit or waits.
+// Every read failure names the file and its true cause; nothing is read without limit or waits. The same
+// classes of input are tried on every option that reads a user's file; diff, which writes nothing back,
+// also reads a pipe.
 TEST_F(SetupSim, ReadFailuresSayWhatIsTrue) {
   WriteFile(Path("empty.json"), "");
   WriteFile(Path("s.nvram"), R"({"format": "setup-sim nvram", "version": 1, "variables": []})");
   fs::create_directories(Path("folder.nvram"));
   ASSERT_EQ(::mkfifo(Path("fifo.nvram").c_str(), 0600), 0);
-  const auto setFrom = [](const std::string &file) {
-    return std::vector<std::string>{"nvram", "set", "s.nvram", "X", "--guid", "EC87D643-EBA4-4BB5-A1E5-3F3E36B20DA9",
-                                    "--data-file", file};
+  WriteFile(Path("a.json"), Sim({"--json"}).out);
+  const struct {
+    std::string target;
+    std::string why;
+    std::string whyForDiff = "";  // when a pipe's reader says otherwise
+  } classes[] = {
+      {"folder.nvram", "is a directory"},
+      {"empty.json", "is empty"},
+      {"/dev/zero", "is not a regular file (a device, FIFO or socket)"},
+      {"/dev/null", "is not a regular file (a device, FIFO or socket)"},
+      {"fifo.nvram", "is not a regular file (a device, FIFO or socket)", "is empty (a pipe whose writer wrote nothing)"},
+      {"no-such-file", "no such file"},
   };
   const struct {
-    std::vector<std::string> arguments;
-    std::string message;
-  } cases[] = {
-      {{"--board", dir_.string()}, dir_.string() + ": cannot read the board profile: is a directory"},
-      {{"--board", "empty.json"}, "empty.json: cannot read the board profile: is empty"},
-      {{"--board", "/dev/null"}, "/dev/null: cannot read the board profile: is not a regular file"},
-      {{"--board", "no-such-board"}, "no-such-board: cannot read the board profile: no such file, and no built-in"},
-      {{"--nvram", "folder.nvram", "--no-save"}, "NVRAM file folder.nvram: is a directory"},
-      {{"--nvram", "/dev/zero", "--no-save"}, "NVRAM file /dev/zero: is not a regular file"},
-      {{"--nvram", "fifo.nvram", "--no-save"}, "NVRAM file fifo.nvram: is not a regular file"},
-      {setFrom("fifo.nvram"), "nvram set --data-file fifo.nvram: is not a regular file"},
-      {setFrom("/dev/zero"), "nvram set --data-file /dev/zero: is not a regular file"},
-      {setFrom("folder.nvram"), "nvram set --data-file folder.nvram: is a directory"},
-      {setFrom("empty.json"), "nvram set --data-file empty.json: is empty"},
-      {setFrom("none"), "nvram set --data-file none: no such file"},
+    std::vector<std::string> arguments;  // "@" stands for the target
+    std::string prefix;                  // what the message calls the file, "@" for its path
+    int status;
+  } readers[] = {
+      {{"--board", "@"}, "@: cannot read the board profile: ", 1},
+      {{"--nvram", "@", "--no-save"}, "NVRAM file @: ", 1},
+      {{"diff", "@", "a.json"}, "@: ", 2},
+      {{"diff", "a.json", "@"}, "@: ", 2},
+      {{"nvram", "set", "s.nvram", "X", "--guid", "EC87D643-EBA4-4BB5-A1E5-3F3E36B20DA9", "--data-file", "@"},
+       "nvram set --data-file @: ", 1},
   };
-  for (const auto &test : cases) {
-    SCOPED_TRACE(test.arguments.back());
-    ExpectOneLineFailure(Sim(test.arguments), 1, "setup-sim: " + test.message);
+  for (const auto &reader : readers) {
+    for (const auto &input : classes) {
+      if (reader.arguments[0] == "--nvram" && input.target == "no-such-file") continue;  // a fresh store
+      std::vector<std::string> arguments = reader.arguments;
+      for (std::string &argument : arguments) argument = argument == "@" ? input.target : argument;
+      std::string message = reader.prefix;
+      message.replace(message.find('@'), 1, input.target);
+      message += reader.arguments[0] == "diff" && !input.whyForDiff.empty() ? input.whyForDiff : input.why;
+      SCOPED_TRACE(arguments[0] + " " + input.target);
+      ExpectOneLineFailure(Sim(arguments), reader.status, "setup-sim: " + message);
+    }
   }
 }
 
@@ -226,6 +251,11 @@ TEST_F(SetupSim, NoOutputReplacesWhatItMustNot) {
   WriteFile(Path("base.json"), R"({"extends": "reference"})");
   WriteFile(Path("child.json"), R"({"extends": "./base.json"})");
   fs::copy_file(SETUP_DRIVER_MODULE_FILE, Path("module.so"));
+  // A writable file in a folder its user cannot write: the save could not rename into it (root can).
+  const bool user = ::geteuid() != 0;
+  fs::create_directories(Path("ro-folder"));
+  WriteFile(Path("ro-folder/v.nvram"), store);
+  ASSERT_EQ(::chmod(Path("ro-folder").c_str(), 0555), 0);
 
   // A class of target and what every writer says of it.
   const struct {
@@ -240,6 +270,7 @@ TEST_F(SetupSim, NoOutputReplacesWhatItMustNot) {
       {"no-folder/x.nvram", "the folder no-folder does not exist", false},
       {"/sys/x.nvram", "cannot create a file in the folder /sys: permission denied", false},
       {longName, "cannot create a file in the folder .: file name too long", true},
+      {"ro-folder/v.nvram", "cannot create a file in the folder ro-folder: permission denied", true},
   };
   const struct {
     const char *option;  // the name messages give the file
@@ -278,7 +309,7 @@ TEST_F(SetupSim, NoOutputReplacesWhatItMustNot) {
        "SETUP_DRIVER_MODULE=module.so"},
   };
   for (const auto &target : classes) {
-    if (target.target == "null" && !device) continue;
+    if ((target.target == "null" && !device) || (target.target == "ro-folder/v.nvram" && !user)) continue;
     for (const auto &writer : writers) {
       if (writer.option == std::string("NVRAM file") && !target.needsStore) continue;
       Case c{writer.arguments, writer.option + (" " + target.target + ": ") + target.why};
@@ -303,6 +334,7 @@ TEST_F(SetupSim, NoOutputReplacesWhatItMustNot) {
     EXPECT_EQ(ReadFile(Path("base.json")), R"({"extends": "reference"})");
     EXPECT_EQ(listing(), before) << "no file made or left behind";
   }
+  ASSERT_EQ(::chmod(Path("ro-folder").c_str(), 0755), 0);
 
   // What may be written is written as every save: through the link, keeping the file's mode.
   WriteFile(Path("screen.txt"), "old");
@@ -498,6 +530,64 @@ TEST_F(SetupSim, DiffNamesTheStringsAndVariablesThatChanged) {
       << changed.out;
   ExpectOneLineFailure(Sim({"diff", "a.json", "other.json"}), 2, "other.json: not a setup-sim --json report");
   ExpectOneLineFailure(Sim({"diff", "a.json"}), 2, "diff: B is required");
+
+  // A report that comes through a pipe, as <(setup-sim --json) gives it.
+  ASSERT_EQ(::mkfifo(Path("a.fifo").c_str(), 0600), 0);
+  const Outcome piped = Sim({"diff", "a.fifo", "a.json"}, "(cat a.json > a.fifo &);");
+  EXPECT_EQ(piped.status, 0) << piped.err;
+
+  // A report of the wrong shape is refused naming the file and the JSON path.
+  const json report = json::parse(ReadFile(Path("a.json")));
+  const struct {
+    const char *path;  // a JSON pointer into the report
+    json value;
+    std::string message;
+  } shapes[] = {
+      {"/pages/0/strings/0/text", 5, "bad.json: pages[0].strings[0].text: expected a string, got 5"},
+      {"/pages/1/strings/0/id", "x", "bad.json: pages[1].strings[0].id: expected a non-negative integer, got \"x\""},
+      {"/pages/0/title", nullptr, "bad.json: pages[0].title: expected a string, got null"},
+      {"/variables", json::object(), "bad.json: variables: expected an array, got {}"},
+      {"/variables/0/size", 1000, "bad.json: variables[0].data: expected two hex digits for each of the variable's"},
+      {"/board_source", 1, "bad.json: board_source: expected a string, got 1"},
+      {"/schema_version", 99, "bad.json: schema_version: 99 is not a report shape this setup-sim reads (it reads 2)"},
+      {"/schema_version", "2", "bad.json: schema_version: \"2\" is not a report shape this setup-sim reads"},
+  };
+  for (const auto &shape : shapes) {
+    SCOPED_TRACE(shape.path);
+    json bad = report;
+    bad[json::json_pointer(shape.path)] = shape.value;
+    WriteFile(Path("bad.json"), bad.dump());
+    ExpectOneLineFailure(Sim({"diff", "a.json", "bad.json"}), 2, "setup-sim: " + shape.message);
+  }
+  // A value nested a million deep where a report has an object: refused, not printed or compared
+  // (either recursed as deep and overflowed the stack).
+  const std::string deep = std::string(1000000, '[') + std::string(1000000, ']');
+  const std::string text = ReadFile(Path("a.json"));
+  for (const auto &[key, message] : {std::pair<std::string, std::string>{"\"variables\": [", "variables[0]: expected an object, got an array"},
+                                     {"\"entry_status\": ", "entry_status: expected an object, got an array"}}) {
+    SCOPED_TRACE(key);
+    std::string nested = text;
+    const size_t at = nested.find(key);
+    ASSERT_NE(at, std::string::npos);
+    nested.insert(at + key.size(), key == "\"variables\": [" ? deep + ", " : deep + ", \"was_entry_status\": ");
+    WriteFile(Path("bad.json"), nested);
+    ExpectOneLineFailure(Sim({"diff", "a.json", "bad.json"}), 2, "setup-sim: bad.json: " + message);
+  }
+
+  // A changed Setup is told by the settings and fields its changed bytes hold, and by the bytes.
+  ASSERT_EQ(Sim({"--nvram", "board.nvram"}).status, 0);
+  WriteFile(Path("before.json"), Sim({"--nvram", "board.nvram", "--no-save", "--json"}).out);
+  ASSERT_EQ(Sim({"--nvram", "board.nvram", "--set", "SATA Mode=Disabled", "--set", "Low Memory Limit=3072 MB"}).status, 0);
+  WriteFile(Path("after.json"), Sim({"--nvram", "board.nvram", "--no-save", "--json"}).out);
+  const Outcome setup = Sim({"diff", "before.json", "after.json"});
+  EXPECT_EQ(setup.status, 1) << setup.err;
+  EXPECT_NE(setup.out.find("~ variable  Setup  EC87D643-EBA4-4BB5-A1E5-3F3E36B20DA9  ("), std::string::npos) << setup.out;
+  for (const char *line : {"    setting  SATA Mode: Port Addressing -> Disabled\n",
+                           "    field    offset 4: 2 -> 0  SATA controller mode",
+                           "    bytes    0x004: 02 -> 00\n"}) {
+    EXPECT_NE(setup.out.find(line), std::string::npos) << line << "\n" << setup.out;
+  }
+  EXPECT_EQ(setup.out.find("    A: "), std::string::npos) << "no whole record twice\n" << setup.out;
 }
 
 TEST_F(SetupSim, NvramCommandsListShowSetAndDelete) {
@@ -560,6 +650,7 @@ TEST_F(SetupSim, NvramSetEditsBytesAndSettingsInPlace) {
       {{"SATA Mode=AHCI"}, 2, "nvram set SATA Mode=AHCI: SATA Mode has no option AHCI"},
       {{"Turbo=on"}, 2, "nvram set Turbo=on: no setting is called Turbo"},
       {{"Setup"}, 2, "nvram set Setup: expected an edit (NAME:OFFSET=VALUE or SETTING=OPTION), or --data HEX"},
+      {{"Setup:4=1", "--attributes", "3"}, 2, "nvram set --attributes: only with --data or --data-file"},
       {{"Setup:0x4=7", "--force"}, 0,
        "Setup:0x4=7  Setup byte 4: 0x01 -> 0x07\n"
        "SATA Mode: Channel Addressing -> 7  (forced: Setup byte 4 (SATA Mode) would hold 7, which is none of its "
@@ -621,6 +712,8 @@ TEST_F(SetupSim, NvramShowsForProgramsAndSaysWhatToDo) {
        "nvram set NewVar: board.nvram has no variable NewVar; a new variable needs --guid GUID (and --attributes 3 "
        "or 7; 7 when not given)"},
       {{"nvram", "set", "board.nvram", "Marker", "--data", "de a"}, 2, "expected hex bytes"},
+      {{"nvram", "set", "board.nvram", "Marker", "--data", ""}, 2, "nvram set --data: the value is empty"},
+      {{"nvram", "set", "board.nvram", "Marker", "--data-file", ""}, 2, "nvram set --data-file: the value is empty"},
       {{"nvram", "set", "board.nvram", "Marker", "--data", "01", "--data-file", "setup.bin"}, 2,
        "give --data or --data-file, not both"},
       {{"nvram", "set", "board.nvram", "Marker", "Setup", "--data", "01"}, 2, "give one variable NAME, no edits"},
@@ -913,6 +1006,39 @@ TEST_F(Browse, DefaultsComeBackWithF9) {
 TEST_F(Browse, WithoutATerminalOrWithABadKeyItSaysWhatToDo) {
   ExpectOneLineFailure(Sim({"browse"}), 2, "give the keys to replay with --keys");
   ExpectOneLineFailure(Sim({"browse", "--keys", "down,jump"}), 2, "unknown key \"jump\"");
+  ExpectOneLineFailure(Sim({"browse", "--keys", ""}), 2, "--keys: the key list is empty");
+}
+
+// The screen as a file shows what a user sees: the choice Enter would pick, and
+// prompts and values that wrap in their columns instead of running together.
+TEST_F(Browse, TheScreenShowsTheChoiceAndKeepsItsColumnsApart) {
+  const std::string popup = Screen({"--keys", "right,down,down,enter,enter,up"});
+  EXPECT_TRUE(Shows(popup, "| Disabled           |")) << popup;
+  EXPECT_TRUE(Shows(popup, "|>Channel Addressing |")) << popup;
+
+  WriteFile(Path("long.json"),
+            R"({"extends": "reference", "firmware": {"vendor": "Orvantic Firmware Engineering Limited Partnership"}})");
+  const std::string main = Screen({"--board", "long.json", "--keys", "down"});
+  for (const char *rows : {"   Processor Brand                                      |\n"
+                           "   (continued)                                          |\n",
+                           "   Firmware Vendor           Orvantic Firmware          |\n"
+                           "                             Engineering Limited        |\n"
+                           "                             Partnership                |\n"}) {
+    EXPECT_TRUE(Shows(main, rows)) << rows << main;
+  }
+}
+
+// A terminal too small for the browser says the size needed, and a resize brings the browser back.
+TEST_F(Browse, ASmallTerminalSaysTheSizeNeededUntilItGrows) {
+  const std::string command = "cd '" + dir_.string() + "' && timeout 60 script -qec \"stty rows 20 cols 60; '" SETUP_SIM_PATH
+                              "' browse </dev/tty >/dev/tty & sleep 1; stty rows 25 cols 80 </dev/tty; sleep 1; "
+                              "kill -INT \\$!; wait\" /dev/null >'" + Path("out").string() + "' 2>&1";
+  ASSERT_EQ(std::system(command.c_str()), 0);
+  const std::string terminal = ReadFile(Path("out"));
+  const size_t notice = terminal.find("this one has 60 columns and 20 rows.");
+  ASSERT_NE(notice, std::string::npos) << terminal;
+  EXPECT_NE(terminal.find("of at least 80 columns and 25 rows;"), std::string::npos) << terminal;
+  EXPECT_NE(terminal.find("Server Management", notice), std::string::npos) << "redrawn on the resize\n" << terminal;
 }
 
 }  // namespace

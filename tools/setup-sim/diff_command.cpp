@@ -1,88 +1,92 @@
 #include "tools/setup-sim/diff_command.h"
 
 #include <map>
-#include <nlohmann/json.hpp>
+#include <optional>
 #include <string>
+#include <vector>
 
-#include "sim/machine/user_file.h"
+#include "sim/profile/profile_loader.h"
 #include "tools/setup-sim/cli_parse.h"
+#include "tools/setup-sim/diff_report.h"
+#include "tools/setup-sim/variable_diff.h"
 
 namespace setup_sim {
 namespace {
 
-using nlohmann::json;
-
-constexpr size_t kLargestReport = 256u << 20;
-
-json ReadReport(const std::string &path) {
-  const std::string text = sim::ReadUserFile(path, kLargestReport, path + ": ");
-  json report = json::parse(text, nullptr, false);
-  if (report.is_discarded() || !report.is_object() || !report.contains("pages") || !report.contains("variables")) {
-    throw std::runtime_error(path + ": not a setup-sim --json report");
-  }
-  return report;
+std::string VariableText(const ReportVariable &variable) {
+  return "attributes " + std::to_string(variable.attributes) + ", " + std::to_string(variable.data.size() / 2) +
+         " bytes: " + variable.data;
 }
 
-// "Class 2 (Advanced) 326 Total Memory" -> text, for every string the report's pages show.
-std::map<std::string, std::string> Strings(const json &report) {
-  std::map<std::string, std::string> strings;
-  for (const json &page : report["pages"]) {
-    for (const json &string : page.value("strings", json::array())) {
-      const std::string key = page.value("title", std::string()) + "  " + std::to_string(string.value("id", 0)) +
-                              "  " + string.value("label", std::string());
-      strings[key] = string.value("text", std::string());
-    }
+// The settings of the forms of report's board, which is read into board (the settings point into it);
+// none, with why in note, when the board cannot be read now.
+std::vector<Setting> ReportSettings(const DiffReport &report, std::optional<sim::BoardProfile> &board,
+                                    std::string &note) {
+  try {
+    board = report.boardSource == "built in" ? sim::LoadBuiltinBoard(report.board)
+                                             : sim::LoadBoardProfileFile(report.boardSource);
+    return AllSettings(*board);
+  } catch (const std::exception &error) {
+    note = std::string("settings not named: ") + error.what();
+    return {};
   }
-  return strings;
 }
 
-// "Setup  EC87D643-..." -> attributes and data.
-std::map<std::string, std::string> Variables(const json &report) {
-  std::map<std::string, std::string> variables;
-  for (const json &variable : report["variables"]) {
-    const std::string key = variable.value("name", std::string()) + "  " + variable.value("guid", std::string());
-    variables[key] = "attributes " + std::to_string(variable.value("attributes", 0)) + ", " +
-                     std::to_string(variable.value("size", 0)) + " bytes: " + variable.value("data", std::string());
-  }
-  return variables;
-}
-
-// The first byte at which two hex texts differ, for a short description.
-std::string FirstDifference(const std::string &a, const std::string &b) {
-  const size_t colon = a.rfind(": "), other = b.rfind(": ");
-  if (colon == std::string::npos || other == std::string::npos || a.substr(0, colon) != b.substr(0, other)) {
-    return "";
-  }
-  const std::string dataA = a.substr(colon + 2), dataB = b.substr(other + 2);
-  size_t i = 0;
-  while (i < dataA.size() && i < dataB.size() && dataA[i] == dataB[i]) ++i;
-  char offset[48];
-  std::snprintf(offset, sizeof offset, "data differs from byte 0x%zX", i / 2);
-  return offset;
-}
-
-// Writes what only A has, what only B has and what changed; the count of lines.
-size_t Compare(const char *what, const std::map<std::string, std::string> &a,
-               const std::map<std::string, std::string> &b, bool bytes, std::ostream &out) {
+// What only A has, what only B has and what changed; the count of differences.
+size_t CompareStrings(const DiffReport &a, const DiffReport &b, std::ostream &out) {
   size_t differences = 0;
-  for (const auto &[key, value] : a) {
-    const auto other = b.find(key);
-    if (other == b.end()) {
-      out << "- " << what << "  " << key << "  " << value << "\n";
-    } else if (other->second != value) {
-      const std::string where = bytes ? FirstDifference(value, other->second) : "";
-      out << "~ " << what << "  " << key << (where.empty() ? "" : "  (" + where + ")") << "\n    A: " << value
-          << "\n    B: " << other->second << "\n";
+  for (const auto &[key, text] : a.strings) {
+    const auto other = b.strings.find(key);
+    if (other == b.strings.end()) {
+      out << "- string  " << key << "  " << text << "\n";
+    } else if (other->second != text) {
+      out << "~ string  " << key << "\n    A: " << text << "\n    B: " << other->second << "\n";
     } else {
       continue;
     }
     ++differences;
   }
-  for (const auto &[key, value] : b) {
-    if (a.count(key) != 0) continue;
-    out << "+ " << what << "  " << key << "  " << value << "\n";
+  for (const auto &[key, text] : b.strings) {
+    if (a.strings.count(key) != 0) continue;
+    out << "+ string  " << key << "  " << text << "\n";
     ++differences;
   }
+  return differences;
+}
+
+// A variable of one size in both is told by name (settings, fields, bytes); another one whole, twice.
+size_t CompareVariables(const DiffReport &a, const DiffReport &b, std::ostream &out) {
+  size_t differences = 0;
+  std::string note;
+  std::optional<sim::BoardProfile> board;  // read at the first changed variable
+  std::vector<Setting> settings;
+  bool boardRead = false;
+  for (const auto &[key, variable] : a.variables) {
+    const auto other = b.variables.find(key);
+    if (other == b.variables.end()) {
+      out << "- variable  " << key << "  " << VariableText(variable) << "\n";
+    } else if (other->second.data.size() != variable.data.size()) {
+      out << "~ variable  " << key << "\n    A: " << VariableText(variable) << "\n    B: " << VariableText(other->second)
+          << "\n";
+    } else if (other->second.data != variable.data || other->second.attributes != variable.attributes) {
+      if (!boardRead) settings = ReportSettings(a, board, note);
+      boardRead = true;
+      out << "~ variable  " << key << "  (" << variable.data.size() / 2 << " bytes)\n";
+      if (other->second.attributes != variable.attributes) {
+        out << "    attributes  " << variable.attributes << " -> " << other->second.attributes << "\n";
+      }
+      for (const std::string &line : NamedChanges(variable, other->second, settings)) out << line << "\n";
+    } else {
+      continue;
+    }
+    ++differences;
+  }
+  for (const auto &[key, variable] : b.variables) {
+    if (a.variables.count(key) != 0) continue;
+    out << "+ variable  " << key << "  " << VariableText(variable) << "\n";
+    ++differences;
+  }
+  if (!note.empty()) out << "  (" << note << ")\n";
   return differences;
 }
 
@@ -91,18 +95,18 @@ size_t Compare(const char *what, const std::map<std::string, std::string> &a,
 int RunDiffCommand(int argc, const char *const *argv, std::ostream &out) {
   std::string pathA, pathB;
   CLI::App app("Compares two setup-sim --json reports: the page strings (by page, id and label) and the NVRAM\n"
-               "variables (by name and GUID) that only one has (- A, + B) or that changed (~).",
+               "variables (by name and GUID) that only one has (- A, + B) or that changed (~). A changed\n"
+               "variable is told by the settings of the forms and the named fields its changed bytes hold,\n"
+               "then by the bytes themselves. A report may come from a pipe: diff <(setup-sim --json) b.json.",
                "setup-sim diff");
   app.add_option("A", pathA, "The first report")->required()->type_name("A.json");
   app.add_option("B", pathB, "The second report")->required()->type_name("B.json");
   app.footer("Exit status: 0 when the reports agree, 1 when they differ, 2 for bad arguments or files.");
   if (!ParseArguments(app, argc, argv, out, "diff: ")) return 0;
-  const json a = ReadReport(pathA), b = ReadReport(pathB);
-  size_t differences = Compare("string", Strings(a), Strings(b), false, out);
-  differences += Compare("variable", Variables(a), Variables(b), true, out);
-  if (a.value("entry_status", json()) != b.value("entry_status", json())) {
-    out << "~ entry status  A: " << a.value("entry_status", json()).dump() << "  B: "
-        << b.value("entry_status", json()).dump() << "\n";
+  const DiffReport a = ReadDiffReport(pathA), b = ReadDiffReport(pathB);
+  size_t differences = CompareStrings(a, b, out) + CompareVariables(a, b, out);
+  if (a.entryStatus != b.entryStatus) {
+    out << "~ entry status  A: " << a.entryStatus.dump() << "  B: " << b.entryStatus.dump() << "\n";
     ++differences;
   }
   if (differences == 0) out << "no differences in strings, variables or entry status\n";

@@ -132,6 +132,10 @@ int RunNvramCommand(int argc, const char *const *argv, std::ostream &out) {
   if (!arguments.guid.empty() && !sim::GuidFromText(arguments.guid)) {
     throw UsageError("nvram --guid " + arguments.guid + ": expected a GUID of the form 8-4-4-4-12");
   }
+  if (set->count("--data") > 0 && arguments.set.data.empty()) throw UsageError("nvram set --data: the value is empty");
+  if (set->count("--data-file") > 0 && arguments.set.dataFile.empty()) {
+    throw UsageError("nvram set --data-file: the value is empty");
+  }
   if (set->parsed()) {
     arguments.set.file = arguments.file;
     arguments.set.guid = arguments.guid;

@@ -1,5 +1,6 @@
 #include "tools/setup-sim/nvram_set.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <iostream>
 #include <optional>
@@ -37,9 +38,8 @@ struct Written {
 
 sim::BoardProfile FormsBoard(const NvramSetArguments &arguments, const sim::VariableStore &store) {
   std::string board = arguments.board;
-  if (board.empty()) {
-    for (const std::string &name : sim::BuiltinBoardNames()) board = name == store.Board() ? name : board;
-  }
+  const std::vector<std::string> builtin = sim::BuiltinBoardNames();
+  if (board.empty() && std::find(builtin.begin(), builtin.end(), store.Board()) != builtin.end()) board = store.Board();
   std::vector<std::string> warnings;
   const BoardChoice choice = ChooseBoard(board, warnings);
   for (const std::string &warning : warnings) std::cerr << "setup-sim: warning: " << warning << "\n";
@@ -149,6 +149,7 @@ void RunNvramSet(const NvramSetArguments &arguments, std::ostream &out) {
   const std::vector<Setting> settings = AllSettings(board);
   std::vector<Written> written;
   const bool whole = !arguments.data.empty() || !arguments.dataFile.empty();
+  if (!whole && arguments.attributes != 0) throw UsageError("nvram set --attributes: only with --data or --data-file");
   for (size_t i = 0; i < (whole ? 1 : arguments.targets.size()); ++i) {
     const sim::VariableStore prior = store;
     Written edit;

@@ -83,7 +83,7 @@ int RunBrowseCommand(int argc, const char *const *argv, std::ostream &out) {
                "setup-sim browse");
   app.add_option("--board", line.board, "Board profile: a JSON file or a built-in board's name")->type_name("FILE");
   app.add_option("--nvram", line.nvram, "NVRAM store, loaded before the boot and saved after each")->type_name("FILE");
-  app.add_option("--keys", keyNames,
+  const CLI::Option *keysOption = app.add_option("--keys", keyNames,
                  "Replay these keys without a terminal: up, down, left, right, enter, esc, f9, f10, y, n, pgup, "
                  "pgdn, separated by commas")
       ->type_name("KEYS");
@@ -91,8 +91,12 @@ int RunBrowseCommand(int argc, const char *const *argv, std::ostream &out) {
       ->type_name("FILE");
   app.footer("See docs/simulator.md.");
   if (!ParseArguments(app, argc, argv, out, "browse: ")) return 0;
+  const bool replay = keysOption->count() > 0;
+  if (replay && keyNames.empty()) {
+    throw UsageError("--keys: the key list is empty; give the keys to replay separated by commas, e.g. "
+                     "--keys right,down,enter");
+  }
   const std::vector<Key> keys = ParseKeys(keyNames);
-  const bool replay = !keyNames.empty();
   if (!replay && !(isatty(STDIN_FILENO) && isatty(STDOUT_FILENO))) {
     throw UsageError("browse needs a terminal; without one, give the keys to replay with --keys (e.g. "
                      "--keys right,down,enter) and read the final screen from --screen FILE or standard output");

@@ -6,6 +6,7 @@ namespace setup_sim {
 namespace {
 
 constexpr size_t kPromptWidth = 26;
+constexpr size_t kPromptWrap = 25;  // a prompt's text, one blank short of its column, as the firmware's browser wraps
 constexpr size_t kHelpWidth = 23;  // the help pane beside the form
 constexpr const char kLegend[] = "Left/Right list  Up/Down item  Enter select  Esc back  F9 defaults  F10 save";
 
@@ -39,6 +40,7 @@ void Put(Screen &screen, size_t row, size_t column, const std::string &text) {
   }
 }
 
+// text in lines of at most width code points, broken at blanks; a word longer than a line is cut.
 std::vector<std::string> Wrapped(const std::string &text, size_t width) {
   std::vector<std::string> lines;
   std::string line;
@@ -46,16 +48,26 @@ std::vector<std::string> Wrapped(const std::string &text, size_t width) {
   while (start < text.size()) {
     size_t end = text.find(' ', start);
     if (end == std::string::npos) end = text.size();
-    const std::string word = text.substr(start, end - start);
+    std::string word = text.substr(start, end - start);
+    start = end + 1;
     if (!line.empty() && Width(line) + 1 + Width(word) > width) {
       lines.push_back(line);
       line.clear();
     }
+    while (Width(word) > width) {
+      const std::string head = Fit(word, width);
+      lines.push_back(head);
+      word.erase(0, head.size());
+    }
     line += (line.empty() ? "" : " ") + word;
-    start = end + 1;
   }
   if (!line.empty()) lines.push_back(line);
   return lines;
+}
+
+// text as it is when it fits width, else wrapped.
+std::vector<std::string> Column(const std::string &text, size_t width) {
+  return Width(text) <= width ? std::vector<std::string>{text} : Wrapped(text, width);
 }
 
 std::string OptionText(const BrowserState &state, const FormLine &line) {
@@ -67,15 +79,29 @@ std::string OptionText(const BrowserState &state, const FormLine &line) {
   return "<" + std::to_string(*value) + "?>";
 }
 
-std::string ItemText(const BrowserState &state, const FormLine &line) {
-  switch (line.kind) {
-    case LineKind::Subtitle: return line.prompt;
-    case LineKind::Text: return "  " + Fit(line.prompt, kPromptWidth) + line.value;
-    case LineKind::Form: return "  > " + line.value;
-    case LineKind::Action: return "  " + line.prompt;
-    case LineKind::Setting: return "  " + Fit(line.prompt, kPromptWidth) + OptionText(state, line);
+// A prompt and its value side by side: the prompt wrapped within its column, the
+// value beside its first row and wrapped within the rest, one blank short of
+// the help pane, so no two columns touch.
+std::vector<std::string> TwoColumns(const std::string &prompt, const std::string &value, size_t width) {
+  const std::vector<std::string> prompts = Column(prompt, kPromptWrap);
+  const std::vector<std::string> values = Column(value, width - 2 - kPromptWidth - 1);
+  std::vector<std::string> rows;
+  for (size_t i = 0; i < std::max(prompts.size(), values.size()); ++i) {
+    rows.push_back("  " + Fit(i < prompts.size() ? prompts[i] : "", kPromptWidth) + (i < values.size() ? values[i] : ""));
   }
-  return "";
+  return rows;
+}
+
+// An item's rows within width columns (the marker column not counted).
+std::vector<std::string> ItemRows(const BrowserState &state, const FormLine &line, size_t width) {
+  switch (line.kind) {
+    case LineKind::Subtitle: return {line.prompt};
+    case LineKind::Text: return TwoColumns(line.prompt, line.value, width);
+    case LineKind::Form: return {"  > " + line.value};
+    case LineKind::Action: return {"  " + line.prompt};
+    case LineKind::Setting: return TwoColumns(line.prompt, OptionText(state, line), width);
+  }
+  return {};
 }
 
 void DrawTitleBar(const BrowserState &state, Screen &screen) {
@@ -100,7 +126,8 @@ void DrawBox(Screen &screen, const std::vector<std::string> &lines, size_t selec
   const size_t left = (columns - inner - 2) / 2;
   Put(screen, top, left, "+" + std::string(inner, '-') + "+");
   for (size_t i = 0; i < height; ++i) {
-    Put(screen, top + 1 + i, left, "|" + Fit(" " + lines[i], inner) + "|");
+    // The highlighted choice is marked in the text too, so a screen written to a file shows what Enter picks.
+    Put(screen, top + 1 + i, left, "|" + Fit((i == selected ? ">" : " ") + lines[i], inner) + "|");
     if (i == selected) screen.marks.push_back({ScreenMark::Selected, top + 1 + i, left + 1, inner});
   }
   Put(screen, top + 1 + height, left, "+" + std::string(inner, '-') + "+");
@@ -117,12 +144,19 @@ void DrawForm(const BrowserState &state, Screen &screen, size_t top, size_t bott
   const size_t first = top + 2;
   const size_t visible = bottom - first;
   const size_t selected = state.Selected();
-  const size_t scroll = selected >= visible ? selected - visible + 1 : 0;
-  for (size_t i = scroll; i < form->lines.size() && i - scroll < visible; ++i) {
-    const size_t row = first + i - scroll;
+  std::vector<std::vector<std::string>> rows;
+  for (const FormLine &line : form->lines) rows.push_back(ItemRows(state, line, width - 1));
+  // The first item shown: the highlighted item's rows all on the screen, and as many before it as fit.
+  size_t scroll = std::min(selected, rows.size());
+  size_t used = scroll < rows.size() ? rows[scroll].size() : 0;
+  while (scroll > 0 && used + rows[scroll - 1].size() <= visible) used += rows[--scroll].size();
+  size_t row = first;
+  for (size_t i = scroll; i < rows.size() && row < bottom; ++i) {
     const bool chosen = i == selected && form->lines[i].kind != LineKind::Subtitle;
-    Put(screen, row, 0, Fit((chosen ? ">" : " ") + ItemText(state, form->lines[i]), width));
-    if (chosen) screen.marks.push_back({ScreenMark::Selected, row, 0, width});
+    for (size_t part = 0; part < rows[i].size() && row < bottom; ++part, ++row) {
+      Put(screen, row, 0, Fit((chosen && part == 0 ? ">" : " ") + rows[i][part], width));
+      if (chosen) screen.marks.push_back({ScreenMark::Selected, row, 0, width});
+    }
   }
   if (selected < form->lines.size()) {
     const std::vector<std::string> help = Wrapped(form->lines[selected].help, screen.cells[0].size() - width - 3);

@@ -4,6 +4,8 @@
 
 #include <clocale>
 #include <csignal>
+#include <iterator>
+#include <string>
 
 namespace setup_sim {
 namespace {
@@ -38,11 +40,35 @@ class CursesScreen {
   CursesScreen &operator=(const CursesScreen &) = delete;
 };
 
+// Too small a terminal would clip the browser: it says the size needed instead, until a resize
+// (curses answers SIGWINCH with KEY_RESIZE, and every key redraws) makes room.
+bool TooSmall(int rows, int columns) {
+  return rows < static_cast<int>(kLeastRows) || columns < static_cast<int>(kLeastColumns);
+}
+
+void DrawSizeNotice(int rows, int columns) {
+  const std::string lines[] = {
+      "The setup browser needs a terminal",
+      "of at least " + std::to_string(kLeastColumns) + " columns and " + std::to_string(kLeastRows) + " rows;",
+      "this one has " + std::to_string(columns) + " columns and " + std::to_string(rows) + " rows.",
+      "Enlarge it to go on; Ctrl-C leaves.",
+  };
+  for (int row = 0; row < static_cast<int>(std::size(lines)) && row < rows; ++row) {
+    mvaddnstr(row, 0, lines[row].c_str(), columns);
+  }
+}
+
+// The browser as the terminal shows it; the screen returned is drawn at least 80x25, for --screen.
 Screen Draw(const BrowserState &state) {
   int rows = 0, columns = 0;
   getmaxyx(stdscr, rows, columns);
   Screen screen = DrawBrowser(state, static_cast<size_t>(rows), static_cast<size_t>(columns));
   erase();
+  if (TooSmall(rows, columns)) {
+    DrawSizeNotice(rows, columns);
+    refresh();
+    return screen;
+  }
   for (size_t row = 0; row < screen.cells.size() && static_cast<int>(row) < rows; ++row) {
     mvaddnstr(static_cast<int>(row), 0, RowText(screen, row).c_str(), -1);
   }
@@ -83,7 +109,8 @@ Screen RunTerminal(const BrowserState &state, const std::function<bool(Key)> &on
     const int code = getch();
     if (code == ERR) break;  // the terminal went away
     const std::optional<Key> key = KeyOf(code);
-    if (key && !onKey(*key)) break;
+    // Keys are not acted on blind while the notice hides the browser.
+    if (key && !TooSmall(LINES, COLS) && !onKey(*key)) break;
     screen = Draw(state);
   }
   return screen;
