@@ -96,8 +96,11 @@ int RunNvramCommand(int argc, const char *const *argv, std::ostream &out) {
   for (CLI::App *command : {show, remove}) {
     command->add_option("NAME", arguments.name, "The variable's name")->required();
   }
-  for (CLI::App *command : {list, show, set, remove}) {
-    command->add_option("--guid", arguments.guid, "Only variables of this vendor GUID")->type_name("GUID");
+  list->add_option("--guid", arguments.guid, "Only this vendor GUID's variables")->type_name("GUID");
+  for (CLI::App *command : {show, set, remove}) {
+    command
+        ->add_option("--guid", arguments.guid, "The variable's vendor GUID: for a new one, or when several share the name")
+        ->type_name("GUID");
   }
   list->add_flag("--json", arguments.json, "The same as JSON");
   CLI::Option *json = show->add_flag("--json", arguments.json, "The same as JSON");
