@@ -188,7 +188,9 @@ TEST_F(SetupSim, ReadFailuresSayWhatIsTrue) {
     std::vector<std::string> arguments;  // "@" stands for the target
     std::string prefix;                  // what the message calls the file, "@" for its path
     int status;
+    std::string environment = "";        // "@" stands for the target
   } readers[] = {
+      {{}, "driver module @: ", 1, "SETUP_DRIVER_MODULE='@'"},
       {{"--board", "@"}, "@: cannot read the board profile: ", 1},
       {{"--nvram", "@", "--no-save"}, "NVRAM file @: ", 1},
       {{"diff", "@", "a.json"}, "@: ", 2},
@@ -198,14 +200,16 @@ TEST_F(SetupSim, ReadFailuresSayWhatIsTrue) {
   };
   for (const auto &reader : readers) {
     for (const auto &input : classes) {
-      if (reader.arguments[0] == "--nvram" && input.target == "no-such-file") continue;  // a fresh store
+      const std::string name = reader.arguments.empty() ? reader.environment : reader.arguments[0];
+      if (name == "--nvram" && input.target == "no-such-file") continue;  // a fresh store
       std::vector<std::string> arguments = reader.arguments;
       for (std::string &argument : arguments) argument = argument == "@" ? input.target : argument;
-      std::string message = reader.prefix;
+      std::string message = reader.prefix, environment = reader.environment;
       message.replace(message.find('@'), 1, input.target);
-      message += reader.arguments[0] == "diff" && !input.whyForDiff.empty() ? input.whyForDiff : input.why;
-      SCOPED_TRACE(arguments[0] + " " + input.target);
-      ExpectOneLineFailure(Sim(arguments), reader.status, "setup-sim: " + message);
+      if (!environment.empty()) environment.replace(environment.find('@'), 1, input.target);
+      message += name == "diff" && !input.whyForDiff.empty() ? input.whyForDiff : input.why;
+      SCOPED_TRACE(name + " " + input.target);
+      ExpectOneLineFailure(Sim(arguments, environment), reader.status, "setup-sim: " + message);
     }
   }
 }
