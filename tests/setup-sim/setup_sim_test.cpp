@@ -1034,9 +1034,15 @@ TEST_F(Browse, TheScreenShowsTheChoiceAndKeepsItsColumnsApart) {
 
 // A terminal too small for the browser says the size needed, and a resize brings the browser back.
 TEST_F(Browse, ASmallTerminalSaysTheSizeNeededUntilItGrows) {
-  const std::string command = "cd '" + dir_.string() + "' && timeout 60 script -qec \"stty rows 20 cols 60; '" SETUP_SIM_PATH
-                              "' browse </dev/tty >/dev/tty & sleep 1; stty rows 25 cols 80 </dev/tty; sleep 1; "
-                              "kill -INT \\$!; wait\" /dev/null >'" + Path("out").string() + "' 2>&1";
+  // Each step waits for the screen before it (a loaded machine may take seconds
+  // to boot the driver), polling what script has written so far.
+  auto await = [](const std::string &text) {
+    return "for i in \\$(seq 900); do grep -q '" + text + "' out && break; sleep 0.1; done; ";
+  };
+  const std::string command = "cd '" + dir_.string() + "' && timeout 120 script -qec \"stty rows 20 cols 60; '" SETUP_SIM_PATH
+                              "' browse </dev/tty >/dev/tty & " + await("this one has 60 columns") +
+                              "stty rows 25 cols 80 </dev/tty; " + await("Server Management") +
+                              "kill -INT \\$!; wait\" /dev/null >out 2>&1";
   ASSERT_EQ(std::system(command.c_str()), 0);
   const std::string terminal = ReadFile(Path("out"));
   const size_t notice = terminal.find("this one has 60 columns and 20 rows.");

@@ -1,6 +1,9 @@
 #include "tools/setup-sim/browse/terminal_ui.h"
 
 #include <curses.h>
+#include <poll.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
 
 #include <clocale>
 #include <csignal>
@@ -11,6 +14,10 @@ namespace setup_sim {
 namespace {
 
 constexpr int kEscapeDelayMs = 50;
+// curses sees a resize only when its SIGWINCH interrupts the wait for a key; one that
+// arrives while the browser draws (a window dragged, stty's rows then cols) would wait
+// for the next key. The wait therefore ends this often to compare the terminal's size.
+constexpr int kResizeCheckMs = 200;
 constexpr int kSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
 
 extern "C" void RestoreAndRaise(int signal) {
@@ -31,6 +38,7 @@ class CursesScreen {
     keypad(stdscr, TRUE);
     set_escdelay(kEscapeDelayMs);
     curs_set(0);
+    timeout(kResizeCheckMs);
   }
   ~CursesScreen() {
     endwin();
@@ -100,6 +108,21 @@ std::optional<Key> KeyOf(int code) {
   return std::nullopt;
 }
 
+// A wait that brought no key: it timed out, or the terminal hung up (a key arriving
+// meanwhile only makes the input readable, which the next wait reads).
+bool TerminalGone() {
+  pollfd input = {STDIN_FILENO, POLLIN, 0};
+  return ::poll(&input, 1, 0) > 0 && (input.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0;
+}
+
+// Brings curses to the terminal's size; true when that changed.
+bool FollowTerminalSize() {
+  winsize size = {};
+  if (::ioctl(STDOUT_FILENO, TIOCGWINSZ, &size) != 0 || (size.ws_row == LINES && size.ws_col == COLS)) return false;
+  resizeterm(size.ws_row, size.ws_col);
+  return true;
+}
+
 }  // namespace
 
 Screen RunTerminal(const BrowserState &state, const std::function<bool(Key)> &onKey) {
@@ -107,7 +130,11 @@ Screen RunTerminal(const BrowserState &state, const std::function<bool(Key)> &on
   Screen screen = Draw(state);
   for (;;) {
     const int code = getch();
-    if (code == ERR) break;  // the terminal went away
+    if (code == ERR) {
+      if (TerminalGone()) break;
+      if (FollowTerminalSize()) screen = Draw(state);
+      continue;
+    }
     const std::optional<Key> key = KeyOf(code);
     // Keys are not acted on blind while the notice hides the browser.
     if (key && !TooSmall(LINES, COLS) && !onKey(*key)) break;
