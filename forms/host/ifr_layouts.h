@@ -10,7 +10,7 @@
 
 namespace forms {
 
-enum class Spec : uint8_t {
+enum class FieldType : uint8_t {
   Optional,    // an opcode may end here (an older, shorter form); the fields up to the next Optional come together
   U8,          // numbers shown in decimal, by width
   U16,
@@ -34,14 +34,14 @@ enum class Spec : uint8_t {
   Defaults,    // no bytes: Flags' standard and manufacturing default bits, shown as flags
 };
 
-struct FieldSpec {
-  Spec spec;
-  const char *name = "";  // for the single-field specs
+struct FieldLayout {
+  FieldType type;
+  const char *name = "";  // for the single-field types
 };
 
 struct OpcodeLayout {
   const char *name;
-  std::vector<FieldSpec> fields;
+  std::vector<FieldLayout> fields;
 };
 
 // Null for a number outside the IFR set.

@@ -77,9 +77,9 @@ class FieldDecoder {
   FieldDecoder(FieldReader &in, IfrOpcode &op, const NameStores &stores) : in_(in), op_(op), stores_(stores) {}
 
   // An opcode may end where an optional group starts; a group once begun is read whole.
-  void Decode(const std::vector<FieldSpec> &layout) {
-    for (const FieldSpec &field : layout) {
-      if (field.spec == Spec::Optional && in_.Empty()) return;
+  void Decode(const std::vector<FieldLayout> &layout) {
+    for (const FieldLayout &field : layout) {
+      if (field.type == FieldType::Optional && in_.Empty()) return;
       One(field);
     }
   }
@@ -107,46 +107,46 @@ class FieldDecoder {
     op_.fields.back().repeats = true;
   }
 
-  void One(const FieldSpec &field) {
-    switch (field.spec) {
-      case Spec::Optional: return;
-      case Spec::U8: return Add(field.name, FieldKind::Decimal, in_.Take(1));
-      case Spec::U16: return Add(field.name, FieldKind::Decimal, in_.Take(2));
-      case Spec::U32: return Add(field.name, FieldKind::Decimal, in_.Take(4));
-      case Spec::U64: return Add(field.name, FieldKind::Decimal, in_.Take(8));
-      case Spec::H8: return Add(field.name, FieldKind::Hex, in_.Take(1));
-      case Spec::H16: return Add(field.name, FieldKind::Hex, in_.Take(2));
-      case Spec::H32: return Add(field.name, FieldKind::Hex, in_.Take(4));
-      case Spec::Sid: return Add(field.name, FieldKind::String, in_.Take(2));
-      case Spec::Guid: return AddGuid(field.name);
-      case Spec::Name: return AddText(field.name, FieldKind::Text, in_.TakeName());
-      case Spec::Statement:
+  void One(const FieldLayout &field) {
+    switch (field.type) {
+      case FieldType::Optional: return;
+      case FieldType::U8: return Add(field.name, FieldKind::Decimal, in_.Take(1));
+      case FieldType::U16: return Add(field.name, FieldKind::Decimal, in_.Take(2));
+      case FieldType::U32: return Add(field.name, FieldKind::Decimal, in_.Take(4));
+      case FieldType::U64: return Add(field.name, FieldKind::Decimal, in_.Take(8));
+      case FieldType::H8: return Add(field.name, FieldKind::Hex, in_.Take(1));
+      case FieldType::H16: return Add(field.name, FieldKind::Hex, in_.Take(2));
+      case FieldType::H32: return Add(field.name, FieldKind::Hex, in_.Take(4));
+      case FieldType::Sid: return Add(field.name, FieldKind::String, in_.Take(2));
+      case FieldType::Guid: return AddGuid(field.name);
+      case FieldType::Name: return AddText(field.name, FieldKind::Text, in_.TakeName());
+      case FieldType::Statement:
         Add("Prompt", FieldKind::String, in_.Take(2));
         return Add("Help", FieldKind::String, in_.Take(2));
-      case Spec::Question: return Question();
-      case Spec::MinMaxStep: return MinMaxStep();
-      case Spec::ValueType: {
+      case FieldType::Question: return Question();
+      case FieldType::MinMaxStep: return MinMaxStep();
+      case FieldType::ValueType: {
         const uint64_t type = in_.Take(1);
         const ValueTypeInfo *info = ValueTypeOf(type);
         return AddText(field.name, FieldKind::Text, info ? info->name : "0x" + Hex(type), type);
       }
-      case Spec::TypedValue: return TypedValue(field.name);
-      case Spec::ClassGuids:
+      case FieldType::TypedValue: return TypedValue(field.name);
+      case FieldType::ClassGuids:
         for (uint64_t i = 0; i < (op_.Number("Flags") & 0x3); ++i) Repeating([&] { AddGuid("ClassGuid"); });
         return;
-      case Spec::ValueList:
+      case FieldType::ValueList:
         for (uint64_t i = 0; i < op_.Number("ListLength"); ++i) {
           Repeating([&] { Add("Value", FieldKind::Decimal, in_.Take(2)); });
         }
         return;
-      case Spec::Methods:
+      case FieldType::Methods:
         while (!in_.Empty()) {
           Repeating([&] { Add("MethodTitle", FieldKind::String, in_.Take(2)); });
           Repeating([&] { AddGuid("MethodIdentifier"); });
         }
         return;
-      case Spec::GuidData: return GuidData();
-      case Spec::Defaults: return Defaults();
+      case FieldType::GuidData: return GuidData();
+      case FieldType::Defaults: return Defaults();
     }
   }
 
