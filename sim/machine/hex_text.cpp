@@ -1,5 +1,7 @@
 #include "sim/machine/hex_text.h"
 
+#include <cstdio>
+
 namespace sim {
 
 int HexDigitValue(char c) {
@@ -7,6 +9,12 @@ int HexDigitValue(char c) {
   if (c >= 'a' && c <= 'f') return c - 'a' + 10;
   if (c >= 'A' && c <= 'F') return c - 'A' + 10;
   return -1;
+}
+
+std::string HexNumber(uint64_t value) {
+  char text[24];
+  std::snprintf(text, sizeof text, "0x%llX", static_cast<unsigned long long>(value));
+  return text;
 }
 
 std::string HexOf(const std::vector<uint8_t> &bytes) {

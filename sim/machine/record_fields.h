@@ -1,14 +1,14 @@
 // Fields of the binary NVRAM files (the firmware's store image, the Shell's
 // dmpstore file): GUIDs as the firmware lays them out, 16 bytes with the first
-// three fields little-endian, and numbers as messages give offsets and sizes.
+// three fields little-endian.
 #pragma once
 
 #include <cstdint>
-#include <cstdio>
 #include <string>
 
 #include "driver/uefi/uefi_base.h"
 #include "sim/little_endian.h"
+#include "sim/machine/hex_text.h"
 
 namespace sim {
 
@@ -27,13 +27,6 @@ inline std::string GuidBytes(const EFI_GUID &guid) {
   PutLittleEndian(at + 6, guid.Data3, 2);
   for (size_t i = 0; i < 8; ++i) at[8 + i] = guid.Data4[i];
   return bytes;
-}
-
-// "0x1F4": upper-case hexadecimal digits.
-inline std::string HexNumber(uint64_t value) {
-  char text[24];
-  std::snprintf(text, sizeof text, "0x%llX", static_cast<unsigned long long>(value));
-  return text;
 }
 
 }  // namespace sim

@@ -1,12 +1,12 @@
 #include "sim/profile/json_field.h"
 
 #include <cctype>
-#include <cstdio>
 #include <limits>
 #include <set>
 #include <stdexcept>
 
 #include "sim/machine/guid_text.h"
+#include "sim/machine/hex_text.h"
 #include "sim/machine/utf16_text.h"
 #include "sim/profile/number_text.h"
 
@@ -89,12 +89,6 @@ class FieldChecker : public nlohmann::json_sax<json> {
   std::vector<ParseFrame> frames_;
 };
 
-std::string Hex(uint64_t value) {
-  char text[24];
-  std::snprintf(text, sizeof text, "0x%llX", static_cast<unsigned long long>(value));
-  return text;
-}
-
 bool IsIdentifier(const std::string &key) {
   if (key.empty() || std::isdigit(static_cast<unsigned char>(key[0]))) return false;
   for (const char c : key) {
@@ -142,7 +136,7 @@ std::string AppendPathIndex(const std::string &path, size_t index) {
 }
 
 std::string FormatRange(uint64_t min, uint64_t max) {
-  const auto number = [max](uint64_t value) { return max < 10000 || value < 10 ? std::to_string(value) : Hex(value); };
+  const auto number = [max](uint64_t value) { return max < 10000 || value < 10 ? std::to_string(value) : HexNumber(value); };
   return number(min) + ".." + number(max);
 }
 
