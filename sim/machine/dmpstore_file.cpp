@@ -89,7 +89,9 @@ class Reader {
 };
 
 void Append(std::string &out, uint64_t value, size_t width) {
-  for (size_t i = 0; i < width; ++i) out.push_back(static_cast<char>(value >> (8 * i)));
+  const size_t at = out.size();
+  out.resize(at + width);
+  PutLittleEndian(reinterpret_cast<uint8_t *>(out.data()) + at, value, width);
 }
 
 }  // namespace

@@ -53,7 +53,7 @@ uint64_t Field(const std::string &bytes, size_t at, size_t width) {
 }
 
 void PutField(std::string &bytes, size_t at, uint64_t value, size_t width) {
-  for (size_t i = 0; i < width; ++i) bytes[at + i] = static_cast<char>(value >> (8 * i));
+  PutLittleEndian(reinterpret_cast<uint8_t *>(bytes.data()) + at, value, width);
 }
 
 EFI_GUID GuidAt(const std::string &bytes, size_t at) {

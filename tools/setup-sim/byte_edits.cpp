@@ -4,6 +4,7 @@
 #include <optional>
 #include <stdexcept>
 
+#include "sim/little_endian.h"
 #include "sim/profile/number_text.h"
 #include "tools/setup-sim/command_line.h"
 
@@ -60,7 +61,7 @@ void ApplyByteEdit(const ByteEdit &edit, std::vector<uint8_t> &data) {
                              " would lie past the end of " + edit.variable + ", which is " +
                              std::to_string(data.size()) + " bytes");
   }
-  for (size_t i = 0; i < edit.size; ++i) data[edit.offset + i] = static_cast<uint8_t>(edit.value >> (8 * i));
+  sim::PutLittleEndian(data.data() + edit.offset, edit.value, edit.size);
 }
 
 std::string ByteRange(size_t offset, size_t size) {
@@ -69,9 +70,7 @@ std::string ByteRange(size_t offset, size_t size) {
 }
 
 uint64_t LittleEndianAt(const std::vector<uint8_t> &data, size_t offset, size_t width) {
-  uint64_t value = 0;
-  for (size_t i = 0; i < width; ++i) value |= uint64_t{data[offset + i]} << (8 * i);
-  return value;
+  return sim::GetLittleEndian(data.data() + offset, width);
 }
 
 }  // namespace setup_sim
