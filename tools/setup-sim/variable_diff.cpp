@@ -4,7 +4,6 @@
 
 #include "sim/machine/guid_text.h"
 #include "sim/machine/utf16_text.h"
-#include "tools/setup-sim/byte_edits.h"
 #include "tools/setup-sim/setup_fields.h"
 
 namespace setup_sim {
@@ -38,8 +37,7 @@ std::string Offset(size_t offset) {
 void FieldLines(const sim::StoredVariable &a, const sim::StoredVariable &b, std::vector<std::string> &lines) {
   for (const SetupField &field : SetupFieldsOf(a)) {
     if (field.offset + field.width > a.data.size()) continue;
-    const uint64_t old = LittleEndianAt(a.data, field.offset, field.width);
-    const uint64_t now = LittleEndianAt(b.data, field.offset, field.width);
+    const uint64_t old = SetupFieldValue(a, field), now = SetupFieldValue(b, field);
     if (old == now) continue;
     lines.push_back("    field    offset " + std::to_string(field.offset) + ": " + std::to_string(old) + " -> " +
                     std::to_string(now) + "  " + field.meaning);
