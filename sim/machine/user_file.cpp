@@ -267,6 +267,11 @@ void WriteUserFile(const std::string &path, const std::string &bytes, const std:
   Remember(path, option, false);
 }
 
+bool PathExists(const std::string &path) {
+  struct stat status {};
+  return ::lstat(path.c_str(), &status) == 0;
+}
+
 std::string FollowLinks(const std::string &path) {
   std::string current = path;
   for (int links = 0; links <= kLongestLinkChain; ++links) {

@@ -54,4 +54,7 @@ void WriteUserFile(const std::string &path, const std::string &bytes, const std:
 // or a chain longer than 40 links is a std::runtime_error naming the path.
 std::string FollowLinks(const std::string &path);
 
+// Whether anything (a file, a folder, a dangling link) goes by that path.
+bool PathExists(const std::string &path);
+
 }  // namespace sim

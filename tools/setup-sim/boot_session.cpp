@@ -1,6 +1,5 @@
 #include "tools/setup-sim/boot_session.h"
 
-#include <sys/stat.h>
 
 #include <cstdio>
 
@@ -23,11 +22,6 @@ std::string BuiltinBoardList() {
   return names;
 }
 
-bool PathExists(const std::string &path) {
-  struct stat status {};
-  return ::lstat(path.c_str(), &status) == 0;
-}
-
 void LoadBoard(const std::string &argument, BootSession &session) {
   const BoardChoice choice = ChooseBoard(argument, session.warnings);
   session.profile = choice.builtin ? sim::LoadBuiltinBoard(choice.name) : sim::LoadBoardProfileFile(choice.name);
@@ -48,7 +42,7 @@ std::string ContentHash(const std::string &path) {
 void OpenStore(const CommandLine &line, BootSession &session) {
   if (!line.nvram.empty() && line.save) sim::VariableStore::CheckSavable(line.nvram, kNvramOption);
   const char *const saving = line.save ? "saved after the boot" : "not saved: --no-save";
-  if (!line.nvram.empty() && PathExists(line.nvram)) {
+  if (!line.nvram.empty() && sim::PathExists(line.nvram)) {
     session.store = sim::VariableStore::Load(line.nvram, kNvramOption);
     session.nvramSource = line.nvram + " (loaded, " + saving + ")";
     const std::string &writer = session.store.Board();
@@ -91,13 +85,13 @@ bool IsLaterBoot(const sim::VariableStore &store) {
 BoardChoice ChooseBoard(const std::string &argument, std::vector<std::string> &warnings) {
   const std::string name = argument.empty() ? kReferenceBoard : argument;
   if (!sim::LooksLikeProfilePath(name) && sim::BuiltinFileText(name) && name != sim::kPackageListsFile) {
-    if (PathExists(name)) {
+    if (sim::PathExists(name)) {
       warnings.push_back("--board " + name + ": the built-in board; the file ./" + name + " is not read (write ./" +
                          name + " for the file)");
     }
     return {true, name};
   }
-  if (!sim::LooksLikeProfilePath(name) && !PathExists(name)) {
+  if (!sim::LooksLikeProfilePath(name) && !sim::PathExists(name)) {
     throw std::runtime_error(name + ": cannot read the board profile: no such file, and no built-in board of that "
                              "name (built in: " + BuiltinBoardList() + ")");
   }

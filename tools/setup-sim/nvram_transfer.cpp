@@ -1,6 +1,5 @@
 #include "tools/setup-sim/nvram_transfer.h"
 
-#include <sys/stat.h>
 
 #include "sim/machine/dmpstore_file.h"
 #include "sim/machine/guid_text.h"
@@ -17,11 +16,6 @@ constexpr size_t kLargestDmpstoreFile = 64u << 20;  // as for an NVRAM file
 
 std::string Named(const sim::StoredVariable &variable) {
   return sim::Utf16ToUtf8(variable.name).value_or("?") + " (" + sim::GuidToText(variable.guid) + ")";
-}
-
-bool Exists(const std::string &path) {
-  struct stat status {};
-  return ::lstat(path.c_str(), &status) == 0;
 }
 
 }  // namespace
@@ -55,7 +49,7 @@ void NvramTransfer::Import(std::ostream &out) const {
   const std::string prefix = std::string(kDmpstoreFile) + " " + dmpstore_ + ": ";
   const std::vector<sim::StoredVariable> variables =
       sim::ReadDmpstoreFile(sim::ReadUserFile(dmpstore_, kLargestDmpstoreFile, prefix, kDmpstoreFile), dmpstore_);
-  sim::VariableStore store = Exists(store_) ? sim::VariableStore::Load(store_) : sim::VariableStore();
+  sim::VariableStore store = sim::PathExists(store_) ? sim::VariableStore::Load(store_) : sim::VariableStore();
   size_t imported = 0;
   std::string leftOut;
   const auto leave = [&](const sim::StoredVariable &variable, const std::string &why) {
