@@ -29,6 +29,7 @@ TEST(LanguagePairs, ConvertOnlyExactPairs) {
               c.to ? std::optional<std::string>(c.to) : std::nullopt) << c.from;
     EXPECT_EQ(size, c.to ? 3u : 99u) << c.from;
   }
+  EXPECT_STREQ(Iso639ToRfc4646("eng", nullptr), "en-US") << "the size is optional";
   EXPECT_EQ(Iso639ToRfc4646(nullptr, nullptr), nullptr);
   EXPECT_EQ(Rfc4646ToIso639(nullptr, nullptr), nullptr);
   // The list conversion sizes its buffer by this room per code.
@@ -60,9 +61,17 @@ TEST(Iso639ListToRfc4646List, ConvertsWholeGroupsWithPairs) {
     CHAR8 *list = Iso639ListToRfc4646List(c.codes.data(), c.codes.size(), &size);
     EXPECT_EQ(list ? std::optional<std::string>(std::string(list, size)) : std::nullopt, c.list) << c.codes;
     EXPECT_EQ(size, c.size.value_or(99)) << c.codes;
-    if (list) gBS->FreePool(list);
+    // The size is optional: the same list without it.
+    CHAR8 *unsized = Iso639ListToRfc4646List(c.codes.data(), c.codes.size(), nullptr);
+    EXPECT_EQ(unsized ? std::optional<std::string>(std::string(unsized, size)) : std::nullopt, c.list) << c.codes;
+    for (CHAR8 *made : {list, unsized}) {
+      if (made) gBS->FreePool(made);
+    }
     EXPECT_EQ(boot.OutstandingBlocks(), 0u) << c.codes;
   }
+  UINTN size = 99;
+  EXPECT_EQ(Iso639ListToRfc4646List(nullptr, 3, &size), nullptr);
+  EXPECT_EQ(size, 99u);
 }
 
 }  // namespace

@@ -8,9 +8,12 @@
 
 namespace {
 
+// A node whose pack pointer is null; the walk passes over it.
+constexpr UINT32 kNoPack = UINT32_MAX;
+
 struct PackLayout {
   UINT16 variableId;
-  UINT32 dataSize;
+  UINT32 dataSize;               // kNoPack: no pack at all
   UINT32 nameLength = 0;         // bytes of name stored before the data
   INT64 lengthDelta = 0;         // added to the consistent Header.Length
   UINT32 declaredNameExtra = 0;  // added to the declared VariableNameLength
@@ -22,6 +25,7 @@ struct DefaultImage {
   std::vector<PackLayout> packs;
   bool endNode = true;
   EFI_STATUS status = EFI_SUCCESS;  // an error: GetDefaultImage fails with it
+  bool handsOutList = true;         // false: it succeeds with a null list
 };
 const DefaultImage *gImage;
 FakeBootServices *gBoot;
@@ -29,13 +33,19 @@ FakeBootServices *gBoot;
 EFI_STATUS EFIAPI GetDefaultImage(EFI_HII_PROTOCOL *, EFI_HII_HANDLE, UINTN mask, EFI_HII_VARIABLE_PACK_LIST **out) {
   EXPECT_EQ(mask, 1u);
   if (EfiError(gImage->status)) return gImage->status;
+  if (!gImage->handsOutList) {
+    *out = nullptr;
+    return EFI_SUCCESS;
+  }
   size_t nodes = gImage->packs.size() + gImage->endNode, size = nodes * sizeof(EFI_HII_VARIABLE_PACK_LIST);
-  for (const PackLayout &p : gImage->packs) size += sizeof(EFI_HII_VARIABLE_PACK) + p.nameLength + p.dataSize;
+  for (const PackLayout &p : gImage->packs) {
+    if (p.dataSize != kNoPack) size += sizeof(EFI_HII_VARIABLE_PACK) + p.nameLength + p.dataSize;
+  }
   auto *node = static_cast<EFI_HII_VARIABLE_PACK_LIST *>(gBoot->Allocate(size));
   auto *at = reinterpret_cast<uint8_t *>(node + nodes);
   for (size_t i = 0; i < nodes; ++i) {
     node[i] = {i + 1 < nodes ? &node[i + 1] : nullptr, nullptr};
-    if (i == gImage->packs.size()) continue;
+    if (i == gImage->packs.size() || gImage->packs[i].dataSize == kNoPack) continue;
     const PackLayout &p = gImage->packs[i];
     auto *pack = reinterpret_cast<EFI_HII_VARIABLE_PACK *>(at);
     *pack = {};
@@ -61,6 +71,8 @@ TEST(MergeSetupDefaults, OrsOnlyAnExactSetupPackOfVariableZero) {
       {"one setup pack", {{{0, 687}}}, true},
       {"name before the data", {{{0, 687, 10}}}, true},
       {"first pack of variable zero wins", {{{1, 687}, {0, 687}, {0, 686}}}, true},
+      {"node without a pack before it", {{{0, kNoPack}, {0, 687}}}, true},
+      {"image without a list", {{{0, 687}}, true, EFI_SUCCESS, false}, false},
       {"single node is only an end", {{{0, 687}}, false}, false},
       {"686 data bytes", {{{0, 686}}}, false},
       {"688 data bytes", {{{0, 688}}}, false},

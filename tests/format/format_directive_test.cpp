@@ -164,6 +164,7 @@ const Case kCases[] = {
     {"%5d", 3, {N(42)}, "  "},
     {"%4294967297d", 5, {N(7)}, "    "},  // the width saturates instead of wrapping to 1
     {"%s", 2, {kNull}, "<"},
+    {"[%S]", 4, {Other("ATAPI")}, "[AT"},
     {"%g", 10, {kGuid}, "ec87d643-"},
     {"%G", 10, {kGuid}, "EC87D643-"},
     {"x%G", 2, {kGuid}, "x"},

@@ -57,11 +57,15 @@ TEST(ParseInteger, EightAndSixteenBitText) {
   }
 }
 
-TEST(ParseInteger, NullTextAndEnd) {
+TEST(ParseInteger, NullTextEndAndZeroStep) {
   const VOID *End = &End;
   EXPECT_EQ(ParseInteger(nullptr, &End, 0, 1), 0);
   EXPECT_EQ(End, nullptr);
   EXPECT_EQ(ParseInteger("42", nullptr, 0, 1), 42);
+  // Step 0 reads 8-bit text, as step 1 does.
+  const char *Text = "-0x2A!";
+  EXPECT_EQ(ParseInteger(Text, &End, 0, 0), -42);
+  EXPECT_EQ(End, Text + 5);
 }
 
 struct DigitsCase {

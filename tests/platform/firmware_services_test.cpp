@@ -149,6 +149,7 @@ TEST(StoreNonVolatile, LeavesOutOnlyAnIdenticalRewrite) {
     bool failAllocations;
     size_t writes;
     size_t reads;
+    size_t size = 4;  // of data written: 0 deletes
   } cases[] = {
       {"identical", true, kAttrNvBsRt, {1, 2, 3, 4}, false, false, 0, 1},
       {"identical, writer's read", true, kAttrNvBsRt, {1, 2, 3, 4}, true, false, 0, 0},
@@ -160,6 +161,9 @@ TEST(StoreNonVolatile, LeavesOutOnlyAnIdenticalRewrite) {
       {"stored longer", true, kAttrNvBsRt, {1, 2, 3, 4, 5}, false, false, 1, 1},
       {"absent", false, 0, {}, false, false, 1, 1},
       {"no pool to read into", true, kAttrNvBsRt, {1, 2, 3, 4}, false, true, 1, 0},
+      // A deletion is never a rewrite, so it is not compared with a read.
+      {"size 0 deletes", true, kAttrNvBsRt, {1, 2, 3, 4}, false, false, 1, 0, 0},
+      {"size 0 deletes, writer's read", true, kAttrNvBsRt, {}, true, false, 1, 0, 0},
   };
   for (const Case &c : cases) {
     SCOPED_TRACE(c.name);
@@ -170,15 +174,65 @@ TEST(StoreNonVolatile, LeavesOutOnlyAnIdenticalRewrite) {
     FirmwareScope scope(state);
     state.failAllocations = c.failAllocations;
     const VariableAsRead read = {c.storedData.data(), c.storedData.size(), c.storedAttributes};
-    EXPECT_EQ(StoreNonVolatile(u"Sample", &kGuidA, kAttrNvBsRt, data.size(), data.data(),
+    const std::vector<uint8_t> written(data.begin(), data.begin() + c.size);
+    EXPECT_EQ(StoreNonVolatile(u"Sample", &kGuidA, kAttrNvBsRt, c.size, data.data(),
                                c.writersRead ? &read : nullptr),
               EFI_SUCCESS);
     ASSERT_EQ(state.setVariableCalls.size(), c.writes);
     EXPECT_EQ(state.getVariableCalls, c.reads);
     if (c.writes != 0) {
-      EXPECT_EQ(state.setVariableCalls[0].data, data);
+      EXPECT_EQ(state.setVariableCalls[0].data, written);
       EXPECT_EQ(state.setVariableCalls[0].attributes, kAttrNvBsRt);
     }
+  }
+}
+
+// The global writers refuse a null Data rather than hand SetVariable a size to read from it.
+TEST(SetGlobalVariable, NullDataStoresNothing) {
+  FirmwareState state;
+  FirmwareScope scope(state);
+  EXPECT_EQ(SetGlobalVolatile(u"Sample", nullptr, 3), EFI_INVALID_PARAMETER);
+  EXPECT_EQ(SetGlobalNonVolatile(u"Sample", nullptr, 3), EFI_INVALID_PARAMETER);
+  EXPECT_TRUE(state.setVariableCalls.empty());
+  EXPECT_EQ(state.getVariableCalls, 0u);
+}
+
+// The whole value in a pool block of its own, or null with the status that tells a
+// missing variable from an unreadable one; with or without a size to report.
+TEST(GetVariableAlloc, GivesTheWholeValueOrNullWithTheReason) {
+  const std::vector<uint8_t> value = {7, 8, 9};
+  struct Case {
+    const char *name;
+    bool stored;
+    bool failAllocations;
+    EFI_STATUS status;
+  } cases[] = {
+      {"stored", true, false, EFI_SUCCESS},
+      {"missing", false, false, EFI_NOT_FOUND},
+      {"no pool", true, true, EFI_OUT_OF_RESOURCES},
+  };
+  for (const Case &c : cases) {
+    SCOPED_TRACE(c.name);
+    FirmwareState state;
+    if (c.stored) {
+      state.variables.push_back({u"Sample", kGuidA, kAttrBsRt, value});
+    }
+    FirmwareScope scope(state);
+    state.failAllocations = c.failAllocations;
+    UINTN size = 99;
+    EFI_STATUS status = EFI_SUCCESS;
+    auto *sized = static_cast<uint8_t *>(GetVariableAlloc(u"Sample", &kGuidA, &size, &status));
+    auto *unsized = static_cast<uint8_t *>(GetVariableAlloc(u"Sample", &kGuidA, nullptr));
+    EXPECT_EQ(status, c.status);
+    EXPECT_EQ(size, c.status == EFI_SUCCESS ? value.size() : 99u);
+    for (uint8_t *read : {sized, unsized}) {
+      EXPECT_EQ(read != nullptr, c.status == EFI_SUCCESS);
+      if (read != nullptr) {
+        EXPECT_EQ(std::vector<uint8_t>(read, read + value.size()), value);
+        gBS->FreePool(read);
+      }
+    }
+    EXPECT_TRUE(state.pool.empty()) << "the grown buffer is freed on failure";
   }
 }
 

@@ -101,11 +101,13 @@ TEST(FindGuidHob, FindsTheNamedGuidHobAfterTheFirstHob) {
     const EFI_GUID *guid;
     bool listPresent;
     int expected;
+    bool tableRecorded = true;  // false: asked before the entry point recorded the system table
   } cases[] = {
       {&kPowerSupplyInfoHobGuid, true, 3},
       {&kCpuPlatformInfoHobGuid, true, 5},
       {&kCpuInfoProtocolGuid, true, -1},
       {&kPowerSupplyInfoHobGuid, false, -1},
+      {&kPowerSupplyInfoHobGuid, true, -1, false},
   };
   for (const Case &c : cases) {
     test::FirmwareState state;
@@ -113,7 +115,10 @@ TEST(FindGuidHob, FindsTheNamedGuidHobAfterTheFirstHob) {
       state.configurationTable = {{kHobListGuid, list.Bytes()}};
     }
     test::FirmwareScope scope(state);
+    EFI_SYSTEM_TABLE *const recorded = gST;
+    if (!c.tableRecorded) gST = nullptr;
     EFI_HOB_GUID_TYPE *found = FindGuidHob(c.guid);
+    gST = recorded;
     EXPECT_EQ(found == nullptr ? -1 : list.IndexOf(&found->Header), c.expected);
   }
 }
