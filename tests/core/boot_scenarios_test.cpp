@@ -69,6 +69,7 @@ class BootScenario : public ::testing::Test {
     sim::BootOptions options;
     options.trigger = trigger;
     options.callbacks = std::move(callbacks);
+    options.faults = faults;
     sim::BootReport report = sim::RunBoot(profile, store, options);
     EXPECT_EQ(report.poolLeaks, 0u) << "pool blocks left allocated";
     for (const char *fault : {"unexpected-service-call", "pool-free-invalid", "tpl-misuse"}) {
@@ -114,6 +115,7 @@ class BootScenario : public ::testing::Test {
 
   sim::BoardProfile profile = Profile();
   sim::VariableStore store;
+  std::vector<sim::ServiceFault> faults;  // of every boot
 };
 
 TEST_F(BootScenario, FirstBootPublishesAndCreatesSetupFromTheMergedDefaults) {
@@ -350,11 +352,14 @@ struct Variables {
 
 // Later boots: LastLangCodes holds the codes of the previous publication.
 TEST_F(BootScenario, SelectedLanguageIsReconciled) {
+  // The reads before LastLang's: one of Setup, then LastLangCodes, Lang and PlatformLang, two each.
+  constexpr uint64_t kLastLangRead = 8;
   struct Case {
     const char *name;
     Bytes lastLangCodes;
     Variables before, after;
     std::optional<Bytes> platformLangCodes;
+    uint64_t failingRead = 0;  // this GetVariable call of the boot fails; 0: none
   } cases[] = {
       {"both agree", B("eng"), {B("eng"), Z("en-US"), std::nullopt}, {B("eng"), Z("en-US"), B("eng")}, Z("en-US")},
       {"PlatformLang changed", B("eng"), {B("fra"), Z("en-US"), B("fra")}, {B("eng"), Z("en-US"), B("eng")}, Z("en-US")},
@@ -381,6 +386,9 @@ TEST_F(BootScenario, SelectedLanguageIsReconciled) {
       {"unterminated PlatformLang alone", B("eng"), {std::nullopt, B("en-US"), std::nullopt},
        {std::nullopt, B("en-US"), std::nullopt}, Z("en-US")},
       {"codes shorter than one code", B("en"), {}, {}, std::nullopt},
+      // A LastLang that cannot be read may hide the user's change: nothing is reconciled.
+      {"Lang changed, LastLang unreadable", B("eng"), {B("eng"), Z("fr-FR"), B("fra")},
+       {B("eng"), Z("fr-FR"), B("fra")}, Z("en-US"), kLastLangRead},
   };
   for (const Case &c : cases) {
     store = sim::VariableStore();
@@ -389,6 +397,8 @@ TEST_F(BootScenario, SelectedLanguageIsReconciled) {
     if (c.before.lang) Put(u"Lang", kEfiGlobalVariableGuid, kAttrNvBsRt, *c.before.lang);
     if (c.before.platformLang) Put(u"PlatformLang", kEfiGlobalVariableGuid, kAttrNvBsRt, *c.before.platformLang);
     if (c.before.lastLang) Put(u"LastLang", kSetupVariableGuid, kAttrNvBs, *c.before.lastLang);
+    faults.clear();
+    if (c.failingRead != 0) faults.push_back({sim::ServiceCall::GetVariable, c.failingRead});
     Boot();
     EXPECT_EQ(Global(u"LangCodes"), c.lastLangCodes) << c.name;
     EXPECT_EQ(Global(u"PlatformLangCodes"), c.platformLangCodes) << c.name;
@@ -409,6 +419,7 @@ TEST_F(BootScenario, MenuLanguagesBecomeLastLangCodes) {
       {u"eng", u"fra", B("engfra"), B("eng")},
       {u"", u"", B("eng"), B("eng")},
       {u"en", u"", B("en"), std::nullopt},  // shorter than one code: no language is selected
+      {u"", u"fra", B("fra"), B("fra")},    // secondary languages only
   };
   for (const Case &c : cases) {
     profile.packageLists[0].primaryLanguages = c.primary;

@@ -83,7 +83,8 @@ TEST_F(StoragePage, SataLinesByModeAndDrive) {
       {"attachment": "ide", "pci_function": 5, "channel": 1, "identify": {"model": "F5C1D0", "sectors": 2000000}},
       {"attachment": "ide", "pci_function": 2, "channel": 1, "device": 1, "identify": {"model": "F2C1D1", "sectors": 2000000}},
       {"attachment": "ide", "pci_function": 5, "channel": 0, "device": 1, "identify": {"model": "F5C0D1"}},
-      {"attachment": "ide", "pci_function": 2, "channel": 2, "identify": {"model": "F2C2D0"}}])";
+      {"attachment": "ide", "pci_function": 2, "channel": 2, "identify": {"model": "F2C2D0"}},
+      {"attachment": "ide", "pci_function": 5, "channel": 2, "identify": {"model": "F5C2D0"}}])";
   // Drives that are skipped, each for its own reason, around two that are shown.
   const char *oddDrives = R"("disks": [
       {"channel": 0, "device_path": "00 00 00 00", "identify": {"model": "ZERO NODE"}},
@@ -147,14 +148,18 @@ TEST_F(StoragePage, SetupBytesDecideTheProbeAndTheSasNames) {
 }
 
 // The reference ROM names ports 0-3; an 8-port controller on bus 0x12 behind an
-// uplink switch, or on the default bus 8 when no switch is found.
+// uplink switch, or on the default bus 8 when no switch is found (an uplink to
+// another device is not followed).
 TEST_F(StoragePage, SasNamesFollowTheProbedBusAndTheBbsTable) {
   const std::string hub = R"({"kind": "hub", "bus": 0, "device": 31, "function": 0, "device_id": "0x1D41"})";
-  const std::string eightPort = R"("pci": [)" + hub + R"(,
+  auto behindUplink = [&hub](const std::string &uplinkId) {
+    return R"("pci": [)" + hub + R"(,
       {"kind": "bridge", "bus": 0, "device": 2, "function": 1, "device_id": "0x3C05", "secondary_bus": 16},
-      {"kind": "bridge", "bus": 16, "device": 0, "function": 0, "device_id": "0x1D74", "secondary_bus": 17},
+      {"kind": "bridge", "bus": 16, "device": 0, "function": 0, "device_id": ")" + uplinkId + R"(", "secondary_bus": 17},
       {"kind": "bridge", "bus": 17, "device": 8, "function": 0, "device_id": "0x1D3F", "secondary_bus": 18},
       {"kind": "sas", "bus": 18, "device": 0, "function": 0, "device_id": "0x1D69"}])";
+  };
+  const std::string eightPort = behindUplink("0x1D74");
   auto bbs = [](const std::string &entries, const std::string &more = "") {
     return R"("legacy_bios": {"bbs": [)" + entries + "]" + more + "}";
   };
@@ -170,6 +175,7 @@ TEST_F(StoragePage, SasNamesFollowTheProbedBusAndTheBbsTable) {
       {eightPort + ", " + bbs(harddisk + ", " + sas(18)), Bytes{8}, kReferenceSasNames},
       {eightPort + ", " + bbs(sas(8)), Bytes{8}, kNoSasNames},
       {R"("pci": [)" + hub + "], " + bbs(sas(8)), Bytes{8}, kReferenceSasNames},
+      {behindUplink("0x1D75") + ", " + bbs(sas(8)), Bytes{8}, kReferenceSasNames},
       {bbs(sas(6)), Bytes{4}, kNoSasNames},
       {bbs(sas(6) + ", " + sas(5)), Bytes{4}, kNoSasNames},  // only the first SAS entry counts
       {bbs(harddisk), Bytes{4}, kNoSasNames},
