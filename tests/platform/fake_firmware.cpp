@@ -61,6 +61,16 @@ EFI_STATUS EFIAPI CloseEvent(EFI_EVENT event) {
   return EFI_SUCCESS;
 }
 
+EFI_STATUS EFIAPI LocateProtocol(EFI_GUID *protocol, VOID *, VOID **interface) {
+  for (const auto &[guid, installed] : State().protocols) {
+    if (SameGuid(guid, *protocol)) {
+      *interface = installed;
+      return EFI_SUCCESS;
+    }
+  }
+  return EFI_NOT_FOUND;
+}
+
 // UEFI semantics: a buffer too small (or none) yields EFI_BUFFER_TOO_SMALL and the size needed.
 EFI_STATUS EFIAPI GetVariable(CHAR16 *name, EFI_GUID *guid, UINT32 *attributes, UINTN *size, VOID *data) {
   FirmwareState &state = State();
@@ -106,6 +116,7 @@ struct SharedTables {
     boot.CreateEvent = CreateEvent;
     boot.RegisterProtocolNotify = RegisterProtocolNotify;
     boot.CloseEvent = CloseEvent;
+    boot.LocateProtocol = LocateProtocol;
     runtime.GetVariable = GetVariable;
     runtime.SetVariable = SetVariable;
     system.BootServices = &boot;

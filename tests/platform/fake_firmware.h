@@ -7,6 +7,7 @@
 #include <functional>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "driver/platform/firmware_services.h"
@@ -43,6 +44,7 @@ struct FirmwareState {
   EFI_STATUS registerNotifyStatus = EFI_SUCCESS;
   std::vector<EFI_EVENT> closedEvents;
   std::vector<VOID **> registrationPointers;
+  std::vector<std::pair<EFI_GUID, VOID *>> protocols;  // installed, with their interfaces (null allowed)
 };
 
 class FirmwareScope {

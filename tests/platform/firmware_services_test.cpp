@@ -187,6 +187,29 @@ TEST(StoreNonVolatile, LeavesOutOnlyAnIdenticalRewrite) {
   }
 }
 
+// A protocol installed without an interface (a marker) is no interface to call.
+TEST(LocateInterface, GivesOnlyAnInstalledInterface) {
+  int installed;
+  struct Case {
+    const char *name;
+    std::vector<std::pair<EFI_GUID, VOID *>> protocols;
+    VOID *expected;
+  } cases[] = {
+      {"installed", {{kGuidB, nullptr}, {kGuidA, &installed}}, &installed},
+      {"installed without an interface", {{kGuidA, nullptr}}, nullptr},
+      {"another protocol only", {{kGuidB, &installed}}, nullptr},
+  };
+  for (const Case &c : cases) {
+    SCOPED_TRACE(c.name);
+    FirmwareState state;
+    state.protocols = c.protocols;
+    FirmwareScope scope(state);
+    VOID *found = &found;  // a failed lookup must not leave an earlier value
+    EXPECT_EQ(LocateInterface(&kGuidA, &found), c.expected != nullptr);
+    EXPECT_EQ(found, c.expected);
+  }
+}
+
 // The global writers refuse a null Data rather than hand SetVariable a size to read from it.
 TEST(SetGlobalVariable, NullDataStoresNothing) {
   FirmwareState state;
