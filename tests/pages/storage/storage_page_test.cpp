@@ -186,6 +186,12 @@ TEST_F(StoragePage, SasNamesFollowTheProbedBusAndTheBbsTable) {
       {R"("option_roms": [{"segment": "0xC800", "image": {"size": 512, "at": {"2": {"u8": 1},
            "26": {"u16": 64}, "70": {"u16": 64}, "72": {"u8": 15}, "80": {"u16": 96}, "96": {"ascii": "LOOP"}}}}])",
        Bytes{4}, {u"LOOP", u"LOOP", u"LOOP", u"LOOP", u"-", u"-", u"-", u"-"}},
+      // A header whose last bytes read are the ROM's last ones is read; one a byte later is not.
+      {R"("option_roms": [{"segment": "0xC800", "image": {"size": 512, "at": {"2": {"u8": 1},
+           "26": {"u16": 494}, "502": {"u8": 15}, "510": {"u16": 96}, "96": {"ascii": "EDGE"}}}}])",
+       Bytes{4}, {u"EDGE", u"EDGE", u"EDGE", u"EDGE", u"-", u"-", u"-", u"-"}},
+      {R"("option_roms": [{"segment": "0xC800", "image": {"size": 512, "at": {"2": {"u8": 1},
+           "26": {"u16": 495}, "503": {"u8": 15}, "96": {"ascii": "EDGE"}}}}])", Bytes{4}, kNoSasNames},
   };
   for (const auto &test : cases) {
     SCOPED_TRACE(test.storage);
