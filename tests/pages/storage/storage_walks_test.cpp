@@ -114,6 +114,7 @@ TEST(StorageWalks, DriveTextFromIdentify) {
       {LongSectorIdentify(false, 0x5000), "RAW            (2.0GB)"},
       {LongSectorIdentify(true, 0xD000), "RAW            (2.0GB)"},
       {LongSectorIdentify(true, 0x4000), "RAW            (2.0GB)"},
+      {LongSectorIdentify(true, 0x4003), "RAW            (2.0GB)"},  // eight logical sectors a physical one
       {LongSectorIdentify(true, 0x5000), "RAW            (16.0GB)"},
   };
   for (const auto &test : cases) {
