@@ -43,13 +43,15 @@ TEST_F(MemoryPage, SummaryLinesFollowMemoryInfo) {
 }
 
 TEST_F(MemoryPage, DimmLinesByStateAndValidFlag) {
+  std::string lineless;  // every record without a line, of a size no other line shows
+  for (int slot = 24; slot <= 35; ++slot) lineless += R"(, {"slot": )" + std::to_string(slot) + R"(, "size_mb": 3072})";
   const sim::BootReport report = Boot(WithMemory(R"({"info": {"dimms": [
       {"slot": 0, "state": 0, "size_mb": 4096}, {"slot": 1, "state": 1, "size_mb": 2048},
       {"slot": 2, "state": 2, "size_mb": 4096}, {"slot": 3, "state": 4, "size_mb": 8192},
       {"slot": 4, "state": 253, "size_mb": 1024}, {"slot": 5, "state": 254, "size_mb": 4096},
       {"slot": 6, "state": 3, "size_mb": 4096}, {"slot": 7, "state": 255},
       {"slot": 8, "valid": 0, "size_mb": 4096}, {"slot": 9, "valid": 2, "size_mb": 4096},
-      {"slot": 23, "size_mb": 512}, {"slot": 24, "size_mb": 4096}, {"slot": 35, "size_mb": 4096}]}})"));
+      {"slot": 23, "size_mb": 512})" + lineless + "]}}"));
   const std::optional<std::u16string> expected[] = {
       Text(u"4096 MB"),         Text(u"2048 MB (Mirrored)"), Text(u"4096 MB (Lock Step)"), Text(u"8192 MB (Spared)"),
       Text(u"1024 MB (Error)"), Text(u"Disabled"),           Text(u"Not Present"),         Text(u"Not Present"),
@@ -59,6 +61,9 @@ TEST_F(MemoryPage, DimmLinesByStateAndValidFlag) {
   }
   EXPECT_EQ(String(report, 2, 898), Text(u" 512 MB"));
   // Records 24 to 35 have no line: nothing is set for them (a rejected string fails Boot).
+  for (const sim::StringRecord &line : report.strings) {
+    EXPECT_EQ(line.text.find(u"3072"), std::u16string::npos) << "string " << line.stringId;
+  }
 }
 
 TEST_F(MemoryPage, HostBlockGivesLinkLinesAndSockets) {
