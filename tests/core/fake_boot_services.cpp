@@ -43,6 +43,7 @@ FakeBootServices::~FakeBootServices() {
 
 void *FakeBootServices::Allocate(size_t size) {
   void *block = std::malloc(size == 0 ? 1 : size);
+  std::memset(block, kPoolFill, size);  // pool memory is not cleared
   blocks_.insert(block);
   return block;
 }

@@ -3,6 +3,7 @@
 // lookup from a list. While alive it is the driver's gBS.
 #pragma once
 
+#include <cstdint>
 #include <set>
 #include <utility>
 #include <vector>
@@ -17,7 +18,8 @@ class FakeBootServices {
   FakeBootServices &operator=(const FakeBootServices &) = delete;
 
   void InstallProtocol(const EFI_GUID &guid, void *interface) { protocols_.emplace_back(guid, interface); }
-  void *Allocate(size_t size);  // a pool block the driver may release with FreePool
+  static constexpr uint8_t kPoolFill = 0xCC;  // what a new pool block holds
+  void *Allocate(size_t size);                // a pool block the driver may release with FreePool
   size_t OutstandingBlocks() const { return blocks_.size(); }
   bool failAllocations = false;
 

@@ -61,6 +61,11 @@ TEST(Iso639ListToRfc4646List, ConvertsWholeGroupsWithPairs) {
     CHAR8 *list = Iso639ListToRfc4646List(c.codes.data(), c.codes.size(), &size);
     EXPECT_EQ(list ? std::optional<std::string>(std::string(list, size)) : std::nullopt, c.list) << c.codes;
     EXPECT_EQ(size, c.size.value_or(99)) << c.codes;
+    // The block holds room for every code's tag; nothing past the list is written.
+    const size_t room = c.codes.size() / 3 * kRfc4646ListBytesPerCode;
+    for (size_t at = size; list && at < room; ++at) {
+      EXPECT_EQ(static_cast<uint8_t>(list[at]), FakeBootServices::kPoolFill) << c.codes << " byte " << at;
+    }
     // The size is optional: the same list without it.
     CHAR8 *unsized = Iso639ListToRfc4646List(c.codes.data(), c.codes.size(), nullptr);
     EXPECT_EQ(unsized ? std::optional<std::string>(std::string(unsized, size)) : std::nullopt, c.list) << c.codes;
