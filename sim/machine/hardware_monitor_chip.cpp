@@ -12,21 +12,30 @@ constexpr uint8_t kBankMask = 0x07;
 }  // namespace
 
 HardwareMonitorChip::HardwareMonitorChip(const HardwareMonitorSpec &chip) : bankSelect_(chip.bankSelect) {
+  used_.reserve(chip.registers.size());
   for (const auto &[location, readings] : chip.registers) {
     const auto [bank, index] = location;
-    if (bank < kBanks) registers_[bank * kIndices + index].readings = &readings;
+    if (bank < kBanks) Use(bank * kIndices + index).readings = &readings;
   }
 }
 
-HardwareMonitorChip::Register &HardwareMonitorChip::Selected() {
-  return registers_[(bankSelect_ & kBankMask) * kIndices + index_];
+size_t HardwareMonitorChip::SelectedLocation() const { return (bankSelect_ & kBankMask) * kIndices + index_; }
+
+HardwareMonitorChip::Register &HardwareMonitorChip::Use(size_t location) {
+  if (slots_[location] == 0) {
+    used_.emplace_back();
+    slots_[location] = static_cast<uint16_t>(used_.size());
+  }
+  return used_[slots_[location] - 1];
 }
 
 uint32_t HardwareMonitorChip::Read(uint16_t port, int width) {
   if (width != 1) return 0xFFFFFFFFu;
   if (port == kMonitorIndexPort) return index_;
   if (index_ == kBankSelectRegister) return bankSelect_;
-  Register &reg = Selected();
+  const uint16_t slot = slots_[SelectedLocation()];
+  if (slot == 0) return 0;
+  Register &reg = used_[slot - 1];
   if (reg.written) return reg.value;
   if (reg.readings == nullptr || reg.readings->empty()) return 0;
   const uint8_t value = (*reg.readings)[reg.next];
@@ -42,7 +51,7 @@ void HardwareMonitorChip::Write(uint16_t port, int width, uint32_t value) {
   } else if (index_ == kBankSelectRegister) {
     bankSelect_ = byte;
   } else {
-    Register &reg = Selected();
+    Register &reg = Use(SelectedLocation());
     reg.written = true;
     reg.value = byte;
   }
