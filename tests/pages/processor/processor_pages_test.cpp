@@ -107,6 +107,8 @@ TEST_F(ProcessorPages, SummaryFollowsTheProcessorData) {
       {"microcode revision 1", ProcessorPatch({{"microcode", 1}}), {{541, u"1"}}},
       {"capability missing", ProcessorPatch({{"capability_flag", 0}}), {{538, u"Not Supported"}}},
       {"no feature bits", ProcessorPatch({{"feature_word", 0}}), {{526, std::nullopt}, {532, std::nullopt}}},
+      {"feature bit 37 alone", ProcessorPatch({{"feature_word", "0x2000000000"}}), {{526, u"Supported"}, {532, std::nullopt}}},
+      {"feature bit 38 alone", ProcessorPatch({{"feature_word", "0x4000000000"}}), {{526, std::nullopt}, {532, u"Supported"}}},
       {"socket 1", ProcessorPatch({}, {{"processor_id", 16}}),
        {{473, u"Vendor(R) Server(R) CPU Q5-2670 0 @ 2.60GHz"}, {549, std::nullopt}, {472, std::nullopt}}},
       {"socket beyond the table", ProcessorPatch({}, {{"processor_id", 64}}),
