@@ -164,6 +164,11 @@ TEST(StorageWalks, OptionRomWalkNamesPortsAndStaysBounded) {
   Bytes unterminated = Patched(Rom({{0x01, "A"}}), {{kHeader0 + kName, 509}});
   unterminated[509] = 'X', unterminated[510] = 'Y', unterminated[511] = 'Z';
   const std::u16string longName(127, u'N');
+  // The ROM's own header holds a port mask and a name pointer where a PnP header would: only the last
+  // header's zero next pointer keeps the walk from reading it as one.
+  Bytes startLikeHeader = Rom({{0x01, "A"}});
+  const uint16_t namePointer = startLikeHeader[kHeader0 + kName] | startLikeHeader[kHeader0 + kName + 1] << 8;
+  startLikeHeader = Patched(startLikeHeader, {{kMask, 0x02}, {kName, namePointer}});
   const struct {
     const char *what;
     Bytes rom;
@@ -180,6 +185,7 @@ TEST(StorageWalks, OptionRomWalkNamesPortsAndStaysBounded) {
        {{2, u"L"}, {3, u"L"}, {2, u"L"}, {3, u"L"}, {2, u"L"}, {3, u"L"}, {3, u"L"}}},
       {"a chain looping back", Patched(Rom({{0x08, "P"}, {0x08, "Q"}}), {{header1 + kNext, kHeader0}}), 8,
        {{3, u"P"}, {3, u"Q"}, {3, u"P"}, {3, u"Q"}}},
+      {"a zero next pointer ends the walk", startLikeHeader, 4, {{0, u"A"}}},
       {"next header outside the ROM", Patched(Rom({{0x01, "A"}}), {{kHeader0 + kNext, 0xFFF0}}), 4, {{0, u"A"}}},
       {"first header outside the ROM", Patched(Rom({{0x01, "A"}}), {{0x1A, 0x7FF0}}), 4, {}},
       {"header straddling the ROM's end", Patched(Rom({{0x01, "A"}}), {{0x1A, 512 - 0x11}}), 4, {}},
