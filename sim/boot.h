@@ -53,7 +53,8 @@ struct StringRecord {
 // listed in docs/simulated-machine.md: "board-register-write", "port-write",
 // "message-box", "package-list-published", "package-list-removed",
 // "string-rejected", "protocol-installed", "form-callback", "callback-skipped",
-// "unexpected-service-call", "pool-free-invalid", "tpl-misuse", "fault-injected".
+// "unexpected-service-call", "pool-free-invalid", "event-close-invalid",
+// "tpl-misuse", "fault-injected".
 struct EventRecord {
   std::string kind;
   std::string detail;  // human-readable, e.g. "register 0x8318 = 0x0"

@@ -23,7 +23,8 @@ std::string UnsoundBoot(const BootReport &report) {
               std::to_string(report.poolLeakBytes) + " bytes); ";
   }
   for (const EventRecord &event : report.events) {
-    if (event.kind == "unexpected-service-call" || event.kind == "pool-free-invalid" || event.kind == "tpl-misuse" ||
+    if (event.kind == "unexpected-service-call" || event.kind == "pool-free-invalid" ||
+        event.kind == "event-close-invalid" || event.kind == "tpl-misuse" ||
         event.kind == "unloaded-image-call") {
       faults += event.kind + ": " + event.detail + "; ";
     }

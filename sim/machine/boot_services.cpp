@@ -77,7 +77,11 @@ EFI_STATUS EFIAPI SignalEvent(EFI_EVENT event) { return Machine::Current().Event
 
 EFI_STATUS EFIAPI CloseEvent(EFI_EVENT event) {
   Machine &machine = Machine::Current();
-  if (!machine.Events().Exists(event)) return EFI_INVALID_PARAMETER;
+  if (!machine.Events().Exists(event)) {
+    machine.Log().Record("event-close-invalid", "CloseEvent of an event that is not open",
+                         {{"event", reinterpret_cast<uintptr_t>(event)}});
+    return EFI_INVALID_PARAMETER;
+  }
   machine.Protocols().ForgetEvent(event);
   return machine.Events().Close(event);
 }

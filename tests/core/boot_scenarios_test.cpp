@@ -72,7 +72,7 @@ class BootScenario : public ::testing::Test {
     options.faults = faults;
     sim::BootReport report = sim::RunBoot(profile, store, options);
     EXPECT_EQ(report.poolLeaks, 0u) << "pool blocks left allocated";
-    for (const char *fault : {"unexpected-service-call", "pool-free-invalid", "tpl-misuse"}) {
+    for (const char *fault : {"unexpected-service-call", "pool-free-invalid", "event-close-invalid", "tpl-misuse"}) {
       EXPECT_EQ(Count(report, fault), 0u) << fault;
     }
     // These lists hold only the strings the cases read, so the pages' other

@@ -9,7 +9,8 @@
 inline void ExpectCleanBoot(const sim::BootReport &report) {
   EXPECT_EQ(report.poolLeaks, 0u) << "pool blocks left allocated";
   for (const sim::EventRecord &event : report.events) {
-    for (const char *fault : {"unexpected-service-call", "pool-free-invalid", "tpl-misuse", "string-rejected"}) {
+    for (const char *fault : {"unexpected-service-call", "pool-free-invalid", "event-close-invalid", "tpl-misuse",
+                             "string-rejected"}) {
       EXPECT_NE(event.kind, fault) << event.detail;
     }
   }

@@ -114,6 +114,10 @@ TEST_F(ProtocolDatabaseTest, RegistrationHandsOutEachLaterInstallOnce) {
   EXPECT_EQ(bs_->LocateProtocol(&kProtocolA, key, &found), EFI_NOT_FOUND);
   EXPECT_EQ(probe.tpls.size(), 2u);
   EXPECT_EQ(bs_->RegisterProtocolNotify(&kProtocolA, event, &key), EFI_INVALID_PARAMETER);
+  // Closing it again, or closing null, is the driver's fault, which the soundness checks see.
+  EXPECT_EQ(bs_->CloseEvent(event), EFI_INVALID_PARAMETER);
+  EXPECT_EQ(bs_->CloseEvent(nullptr), EFI_INVALID_PARAMETER);
+  EXPECT_EQ(machine_.Log().Count("event-close-invalid"), 2u);
 }
 
 TEST_F(ProtocolDatabaseTest, NotifyRunsAtItsTplWhenTheCallerIsBelowIt) {
