@@ -22,13 +22,13 @@ struct FormsArguments {
 };
 
 // A built-in list in the shape a file's lists take: its form package and its own texts as one string package.
-forms::PackageList BuiltinList(const sim::PackageListSpec &spec) {
+forms::PackageList BuiltinList(const sim::PackageListSpec &builtin) {
   forms::PackageList list;
-  list.name = spec.title + " (class " + std::to_string(spec.formClass) + ")";
-  if (!spec.formPackage.empty()) list.forms.push_back({0, spec.formPackage});
+  list.name = builtin.title + " (class " + std::to_string(builtin.formClass) + ")";
+  if (!builtin.formPackage.empty()) list.forms.push_back({0, builtin.formPackage});
   forms::StringPackage strings;
-  strings.language = sim::Utf16ToUtf8(spec.primaryLanguages.substr(0, 3)).value_or("");
-  for (const auto &[id, string] : spec.strings.All()) strings.strings[id] = string.text;
+  strings.language = sim::Utf16ToUtf8(builtin.primaryLanguages.substr(0, 3)).value_or("");
+  for (const auto &[id, string] : builtin.strings.All()) strings.strings[id] = string.text;
   list.strings.push_back(std::move(strings));
   return list;
 }
@@ -83,7 +83,7 @@ int RunFormsCommand(int argc, const char *const *argv, std::ostream &out) {
   if (!arguments.nvram.empty() && !arguments.report.settings) throw UsageError("forms: --nvram needs --settings");
   std::vector<forms::PackageList> lists;
   if (arguments.file.empty()) {
-    for (const sim::PackageListSpec &spec : sim::BuiltinPackageLists()) lists.push_back(BuiltinList(spec));
+    for (const sim::PackageListSpec &builtin : sim::BuiltinPackageLists()) lists.push_back(BuiltinList(builtin));
   } else {
     lists = FileLists(arguments.file);
   }
